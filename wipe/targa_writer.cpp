@@ -1,0 +1,47 @@
+#include "wipe/targa_writer.h"
+
+#include <cstdio>
+#include <memory>
+#include <vector>
+
+#include "support/error_codes.h"
+#include "wipe/targa_pattern.h"
+
+int32_t WriteTargaGrey(const std::string& path, const GreyImage& image, int32_t depth) {
+  if ((depth != 24 && depth != 32) || image.width <= 0 || image.height <= 0 ||
+      image.width > 0xFFFF || image.height > 0xFFFF ||
+      image.pixels.size() != static_cast<size_t>(image.width) * image.height) {
+    return kErrBadParameter;
+  }
+  uint8_t header[kTargaHeaderSize] = {};
+  header[2] = 2;  // uncompressed true-colour
+  header[12] = static_cast<uint8_t>(image.width & 0xFF);
+  header[13] = static_cast<uint8_t>(image.width >> 8);
+  header[14] = static_cast<uint8_t>(image.height & 0xFF);
+  header[15] = static_cast<uint8_t>(image.height >> 8);
+  header[16] = static_cast<uint8_t>(depth);
+  header[17] = depth == 32 ? 8 : 0;  // 8 attribute bits, bottom-left origin
+
+  struct Closer {
+    void operator()(std::FILE* f) const { std::fclose(f); }
+  };
+  std::unique_ptr<std::FILE, Closer> file(std::fopen(path.c_str(), "wb"));
+  if (!file) return kErrCannotWrite;
+
+  const size_t pixelBytes = static_cast<size_t>(depth / 8);
+  std::vector<uint8_t> row(static_cast<size_t>(image.width) * pixelBytes);
+  bool ok = std::fwrite(header, 1, sizeof header, file.get()) == sizeof header;
+  for (int32_t y = image.height - 1; ok && y >= 0; --y) {
+    const uint8_t* in = image.pixels.data() + static_cast<size_t>(y) * image.width;
+    for (int32_t x = 0; x < image.width; ++x) {
+      for (size_t c = 0; c < pixelBytes; ++c) row[x * pixelBytes + c] = in[x];
+    }
+    ok = std::fwrite(row.data(), 1, row.size(), file.get()) == row.size();
+  }
+  ok = std::fclose(file.release()) == 0 && ok;
+  if (!ok) {
+    std::remove(path.c_str());
+    return kErrCannotWrite;
+  }
+  return kOk;
+}
