@@ -1,0 +1,7 @@
+#pragma once
+
+#include <CLI/CLI.hpp>
+
+// Each subcommand of `orvane` adds itself to the application; when it runs
+// it stores its exit status (0 on success) in status.
+void AddPatternsCommand(CLI::App& app, int& status);
