@@ -9,5 +9,9 @@
 // "<figure>/baseline"; after the run the report prints one line per figure
 // with both times and their ratio, so a result never depends on how fast
 // the machine happened to be.
-inline std::string SubjectName(const std::string& figure) { return figure + "/subject"; }
-inline std::string BaselineName(const std::string& figure) { return figure + "/baseline"; }
+inline std::string SubjectName(const std::string& figure) {
+  return figure + "/subject";
+}
+inline std::string BaselineName(const std::string& figure) {
+  return figure + "/baseline";
+}

@@ -5,7 +5,8 @@
 bool BufferedFile::Open(const std::string& path) {
   Close();
   std::FILE* f = std::fopen(path.c_str(), "rb");
-  if (!f) return false;
+  if (!f)
+    return false;
   file_.reset(f);
   struct stat st {};
   // A folder opens on some systems; it is not a file to read.
@@ -26,17 +27,20 @@ void BufferedFile::Close() {
 }
 
 size_t BufferedFile::Read(void* destination, size_t size) {
-  if (!file_ || size == 0) return 0;
+  if (!file_ || size == 0)
+    return 0;
   return std::fread(destination, 1, size, file_.get());
 }
 
 bool BufferedFile::Seek(uint64_t offset) {
-  if (!file_ || offset > static_cast<uint64_t>(INT64_MAX)) return false;
+  if (!file_ || offset > static_cast<uint64_t>(INT64_MAX))
+    return false;
   return fseeko(file_.get(), static_cast<off_t>(offset), SEEK_SET) == 0;
 }
 
 uint64_t BufferedFile::Tell() const {
-  if (!file_) return 0;
+  if (!file_)
+    return 0;
   const off_t at = ftello(file_.get());
   return at < 0 ? 0 : static_cast<uint64_t>(at);
 }

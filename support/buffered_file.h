@@ -36,7 +36,8 @@ class BufferedFile {
  private:
   struct Closer {
     void operator()(std::FILE* f) const {
-      if (f) std::fclose(f);
+      if (f)
+        std::fclose(f);
     }
   };
   std::unique_ptr<std::FILE, Closer> file_;

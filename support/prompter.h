@@ -19,8 +19,7 @@ class Prompter {
   // The exclamation sound.
   virtual void Beep() = 0;
   // A modal message with one OK button; returns when it has been closed.
-  virtual void ShowMessage(const std::string& text, const std::string& caption,
-                           unsigned style) = 0;
+  virtual void ShowMessage(const std::string& text, const std::string& caption, unsigned style) = 0;
   // An OK/Cancel question; true when answered OK.
   virtual bool AskOkCancel(const std::string& text, const std::string& caption) = 0;
 };

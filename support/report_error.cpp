@@ -8,9 +8,11 @@ namespace {
 // Cuts to the display limit without splitting a UTF-8 sequence, so a long
 // file name never ends in half a character.
 void CutToLimit(std::string& text) {
-  if (text.size() <= kMaxErrorText) return;
+  if (text.size() <= kMaxErrorText)
+    return;
   size_t end = kMaxErrorText;
-  while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) --end;
+  while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80)
+    --end;
   text.resize(end);
 }
 
@@ -31,7 +33,8 @@ void Show(const std::string& text, std::string_view caption) {
 }  // namespace
 
 std::string FormatErrorText(int32_t code, const ErrorValue& value) {
-  if (code < 0 || code >= kErrorCount) return {};
+  if (code < 0 || code >= kErrorCount)
+    return {};
   const std::string_view format = ErrorFormats[code];
   std::string out;
   out.reserve(format.size() + 64);
@@ -47,18 +50,21 @@ std::string FormatErrorText(int32_t code, const ErrorValue& value) {
     } else {
       out.push_back('%');
     }
-    if (out.size() > kMaxErrorText) break;
+    if (out.size() > kMaxErrorText)
+      break;
   }
   CutToLimit(out);
   return out;
 }
 
 void ReportError(int32_t code, std::string_view caption, const ErrorValue& value) {
-  if (!IsShownError(code)) return;
+  if (!IsShownError(code))
+    return;
   Show(FormatErrorText(code, value), caption);
 }
 
 void ReportErrorPlain(int32_t code, std::optional<std::string_view> caption) {
-  if (!IsShownError(code)) return;
+  if (!IsShownError(code))
+    return;
   Show(ErrorTexts[code], caption.value_or("ERROR"));
 }

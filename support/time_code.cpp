@@ -13,8 +13,10 @@ namespace {
 // Truncates toward zero; values beyond int32 saturate instead of being
 // undefined (a garbage digit string can denote billions of frames).
 int32_t TruncateToInt32(double v) {
-  if (!(v > -2147483648.0)) return v != v ? 0 : INT32_MIN;
-  if (v >= 2147483647.0) return INT32_MAX;
+  if (!(v > -2147483648.0))
+    return v != v ? 0 : INT32_MIN;
+  if (v >= 2147483647.0)
+    return INT32_MAX;
   return static_cast<int32_t>(v);
 }
 
@@ -54,8 +56,10 @@ std::string FormatTime(int32_t ms, int32_t mode, float fps) {
 }
 
 int32_t TimeDigitCount(int32_t mode) {
-  if (mode == 1) return 8;
-  if (mode == 2) return 7;
+  if (mode == 1)
+    return 8;
+  if (mode == 2)
+    return 7;
   return 9;
 }
 
@@ -65,7 +69,8 @@ int32_t ParseTimeDigits(std::string_view digits, int32_t mode, float fps) {
   };
   if (mode == 2) {
     int64_t v = 0;
-    for (size_t i = 0; i < digits.size(); ++i) v = v * 10 + cell(i);
+    for (size_t i = 0; i < digits.size(); ++i)
+      v = v * 10 + cell(i);
     return FramesToMs(static_cast<int32_t>(v), fps);
   }
   // Wide arithmetic: cells beyond '9' may come from a control's carry, and a

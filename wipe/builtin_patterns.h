@@ -20,5 +20,4 @@ const std::vector<BuiltinPattern>& BuiltinPatterns();
 
 // Renders the named pattern at width x height; false for an unknown name or
 // a size outside 1..65535.
-bool RenderBuiltinPattern(const std::string& name, int32_t width, int32_t height,
-                          GreyImage& image);
+bool RenderBuiltinPattern(const std::string& name, int32_t width, int32_t height, GreyImage& image);

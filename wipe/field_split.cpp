@@ -19,7 +19,8 @@ void SplitFields(uint8_t* destination, const uint8_t* frame, int32_t width, int3
 bool ScaleToFieldSplit(std::vector<uint8_t>& pattern, int32_t frameWidth, int32_t frameHeight,
                        const uint8_t* source, int32_t sourceWidth, int32_t sourceHeight) {
   std::vector<uint8_t>().swap(pattern);
-  if (frameWidth <= 0 || frameHeight <= 0) return false;
+  if (frameWidth <= 0 || frameHeight <= 0)
+    return false;
   const size_t bytes = static_cast<size_t>(frameWidth) * static_cast<size_t>(frameHeight);
   std::vector<uint8_t> scratch;
   try {

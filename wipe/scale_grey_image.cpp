@@ -18,14 +18,22 @@ inline float InsidePiece(float pos, float step, float a, float b) {
 }
 
 // From pos to the segment's end, x = 1 - pos long.
-inline float HeadPiece(float x, float a, float b) { return x * ((x / 2) * a + (1 - x / 2) * b); }
+inline float HeadPiece(float x, float a, float b) {
+  return x * ((x / 2) * a + (1 - x / 2) * b);
+}
 
-inline float WholePiece(float a, float b) { return (a + b) / 2; }
+inline float WholePiece(float a, float b) {
+  return (a + b) / 2;
+}
 
 // From the segment's start, r long.
-inline float TailPiece(float r, float a, float b) { return r * ((1 - r / 2) * a + (r / 2) * b); }
+inline float TailPiece(float r, float a, float b) {
+  return r * ((1 - r / 2) * a + (r / 2) * b);
+}
 
-inline uint8_t RoundToByte(float v) { return static_cast<uint8_t>(static_cast<int>(v + 0.5f)); }
+inline uint8_t RoundToByte(float v) {
+  return static_cast<uint8_t>(static_cast<int>(v + 0.5f));
+}
 
 // Walks the segments of one output sample and hands each piece to add(a, b,
 // piece) where a and b name the segment's end samples by index. Shared by the
@@ -39,7 +47,8 @@ struct Cursor {
 
   void Advance() {
     a = b;
-    if (b < last) ++b;
+    if (b < last)
+      ++b;
   }
 
   // Calls piece(kind, value) for every piece of the interval [pos, pos + step].
@@ -73,7 +82,8 @@ struct Cursor {
 }  // namespace
 
 void ResampleRow(float* out, int32_t outCount, const float* in, int32_t inCount, double step) {
-  if (outCount <= 0 || inCount <= 0) return;
+  if (outCount <= 0 || inCount <= 0)
+    return;
   if (outCount == inCount) {
     std::memcpy(out, in, sizeof(float) * static_cast<size_t>(outCount));
     return;
@@ -89,7 +99,8 @@ void ResampleRow(float* out, int32_t outCount, const float* in, int32_t inCount,
 
 void ScaleGreyImage(uint8_t* destination, int32_t destinationWidth, int32_t destinationHeight,
                     const uint8_t* source, int32_t sourceWidth, int32_t sourceHeight) {
-  if (!destination || !source || destinationWidth <= 0 || destinationHeight <= 0) return;
+  if (!destination || !source || destinationWidth <= 0 || destinationHeight <= 0)
+    return;
   const size_t destinationBytes =
       static_cast<size_t>(destinationWidth) * static_cast<size_t>(destinationHeight);
   if (sourceWidth <= 0 || sourceHeight <= 0) {
@@ -117,13 +128,15 @@ void ScaleGreyImage(uint8_t* destination, int32_t destinationWidth, int32_t dest
   const auto emitRow = [&](int32_t y) {
     ResampleRow(row.get(), destinationWidth, column.get(), sourceWidth, xStep);
     uint8_t* out = destination + static_cast<size_t>(y) * dw;
-    for (size_t x = 0; x < dw; ++x) out[x] = RoundToByte(row[x]);
+    for (size_t x = 0; x < dw; ++x)
+      out[x] = RoundToByte(row[x]);
   };
 
   if (destinationHeight == sourceHeight) {
     for (int32_t y = 0; y < destinationHeight; ++y) {
       const uint8_t* in = source + static_cast<size_t>(y) * sw;
-      for (size_t x = 0; x < sw; ++x) column[x] = in[x];
+      for (size_t x = 0; x < sw; ++x)
+        column[x] = in[x];
       emitRow(y);
     }
     return;
@@ -135,7 +148,8 @@ void ScaleGreyImage(uint8_t* destination, int32_t destinationWidth, int32_t dest
   cursor.last = sourceHeight - 1;
   const double yScale = 1.0 / yStep;
   for (int32_t y = 0; y < destinationHeight; ++y) {
-    for (size_t x = 0; x < sw; ++x) column[x] = 0;
+    for (size_t x = 0; x < sw; ++x)
+      column[x] = 0;
     cursor.Step(yStep, [&](auto piece) {
       const uint8_t* a = source + static_cast<size_t>(cursor.a) * sw;
       const uint8_t* b = source + static_cast<size_t>(cursor.b) * sw;
@@ -143,7 +157,8 @@ void ScaleGreyImage(uint8_t* destination, int32_t destinationWidth, int32_t dest
         column[x] = column[x] + piece(static_cast<float>(a[x]), static_cast<float>(b[x]));
       }
     });
-    for (size_t x = 0; x < sw; ++x) column[x] = static_cast<float>(column[x] * yScale);
+    for (size_t x = 0; x < sw; ++x)
+      column[x] = static_cast<float>(column[x] * yScale);
     emitRow(y);
   }
 }

@@ -6,7 +6,9 @@
 
 namespace {
 
-uint16_t ReadLe16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
+uint16_t ReadLe16(const uint8_t* p) {
+  return static_cast<uint16_t>(p[0] | (p[1] << 8));
+}
 
 }  // namespace
 
@@ -14,7 +16,8 @@ int32_t ReadTargaPattern(BufferedFile& file, GreyImage& pattern) {
   pattern.Release();
 
   uint8_t header[kTargaHeaderSize];
-  if (!file.ReadExact(header, sizeof header)) return kErrCannotRead;
+  if (!file.ReadExact(header, sizeof header))
+    return kErrCannotRead;
 
   const uint8_t idLength = header[0];
   const uint8_t colourMapType = header[1];
@@ -23,17 +26,21 @@ int32_t ReadTargaPattern(BufferedFile& file, GreyImage& pattern) {
   const uint16_t height = ReadLe16(header + 14);
   const uint8_t depth = header[16];
   const uint8_t descriptor = header[17];
-  if (idLength != 0 || colourMapType != 0 || imageType != 2) return kErrBadFile;
-  if (!((depth == 24 && descriptor == 0) || (depth == 32 && descriptor == 8))) return kErrBadFile;
+  if (idLength != 0 || colourMapType != 0 || imageType != 2)
+    return kErrBadFile;
+  if (!((depth == 24 && descriptor == 0) || (depth == 32 && descriptor == 8)))
+    return kErrBadFile;
   // An empty picture has nothing to wipe and nothing to scale.
-  if (width == 0 || height == 0) return kErrBadFile;
+  if (width == 0 || height == 0)
+    return kErrBadFile;
 
   const size_t pixelBytes = depth / 8;
   const size_t rowBytes = width * pixelBytes;
   // A file too short for its own pixel data would fail at the cut anyway;
   // failing before the allocation keeps a lying header from claiming 4 GB.
   const uint64_t available = file.Size() > file.Tell() ? file.Size() - file.Tell() : 0;
-  if (available < static_cast<uint64_t>(rowBytes) * height) return kErrCannotRead;
+  if (available < static_cast<uint64_t>(rowBytes) * height)
+    return kErrCannotRead;
 
   std::vector<uint8_t> row;
   try {
@@ -51,7 +58,8 @@ int32_t ReadTargaPattern(BufferedFile& file, GreyImage& pattern) {
     }
     uint8_t* out = pattern.pixels.data() + static_cast<size_t>(height - 1 - fileRow) * width;
     const uint8_t* last = row.data() + pixelBytes - 1;
-    for (int32_t x = 0; x < width; ++x) out[x] = last[x * pixelBytes];
+    for (int32_t x = 0; x < width; ++x)
+      out[x] = last[x * pixelBytes];
   }
   pattern.width = width;
   pattern.height = height;

@@ -26,7 +26,8 @@ int32_t WriteTargaGrey(const std::string& path, const GreyImage& image, int32_t 
     void operator()(std::FILE* f) const { std::fclose(f); }
   };
   std::unique_ptr<std::FILE, Closer> file(std::fopen(path.c_str(), "wb"));
-  if (!file) return kErrCannotWrite;
+  if (!file)
+    return kErrCannotWrite;
 
   const size_t pixelBytes = static_cast<size_t>(depth / 8);
   std::vector<uint8_t> row(static_cast<size_t>(image.width) * pixelBytes);
@@ -34,7 +35,8 @@ int32_t WriteTargaGrey(const std::string& path, const GreyImage& image, int32_t 
   for (int32_t y = image.height - 1; ok && y >= 0; --y) {
     const uint8_t* in = image.pixels.data() + static_cast<size_t>(y) * image.width;
     for (int32_t x = 0; x < image.width; ++x) {
-      for (size_t c = 0; c < pixelBytes; ++c) row[x * pixelBytes + c] = in[x];
+      for (size_t c = 0; c < pixelBytes; ++c)
+        row[x * pixelBytes + c] = in[x];
     }
     ok = std::fwrite(row.data(), 1, row.size(), file.get()) == row.size();
   }

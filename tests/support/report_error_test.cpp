@@ -66,7 +66,8 @@ TEST_F(ReportErrorTest, NumberFillsNumericPlaceholder) {
 TEST_F(ReportErrorTest, LongTextIsCutToBufferWithoutSplittingCharacters) {
   // "é" is two bytes; an odd prefix makes the limit fall inside one.
   std::string name = "x";
-  for (int i = 0; i < 800; ++i) name += "\xC3\xA9";
+  for (int i = 0; i < 800; ++i)
+    name += "\xC3\xA9";
   const std::string text = FormatErrorText(kErrCannotWrite, std::string_view(name));
   EXPECT_LE(text.size(), kMaxErrorText);
   EXPECT_GE(text.size(), kMaxErrorText - 1);

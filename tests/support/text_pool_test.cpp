@@ -12,15 +12,17 @@ TEST(TextPoolTest, IntToTextPadsWithBlanksOrZeros) {
     int32_t value, width;
     const char* text;
   } cases[] = {
-      {128, 0, "128"},   {-24, 0, "-24"}, {7, 3, "  7"},    {7, -3, "007"},
-      {1234, 2, "1234"}, {-5, -4, "-005"}, {0, 0, "0"},     {INT32_MIN, 0, "-2147483648"},
+      {128, 0, "128"},   {-24, 0, "-24"},  {7, 3, "  7"}, {7, -3, "007"},
+      {1234, 2, "1234"}, {-5, -4, "-005"}, {0, 0, "0"},   {INT32_MIN, 0, "-2147483648"},
   };
-  for (const auto& c : cases) EXPECT_STREQ(IntToText(c.value, c.width), c.text);
+  for (const auto& c : cases)
+    EXPECT_STREQ(IntToText(c.value, c.width), c.text);
 }
 
 TEST(TextPoolTest, TextStaysValidForThirtyOneFurtherRequests) {
   const char* first = IntToText(42);
-  for (int i = 0; i < kTextPoolBuffers - 1; ++i) IntToText(i + 1000);
+  for (int i = 0; i < kTextPoolBuffers - 1; ++i)
+    IntToText(i + 1000);
   EXPECT_STREQ(first, "42");
   IntToText(7);  // the 32nd request reuses the first buffer
   EXPECT_STREQ(first, "7");

@@ -28,7 +28,8 @@ TEST(TimeCodeTest, MsToFramesUsesBiasAndTruncation) {
       {1500, 25.0f, 37}, {34, kNtscFrameRate, 1},    {0, 25.0f, 0},
       {3, 25.0f, 0},     {-1000, 25.0f, -24},  // truncation toward zero: -25 + 0.499
   };
-  for (const auto& c : cases) EXPECT_EQ(MsToFrames(c.in, c.fps), c.out) << c.in << " @ " << c.fps;
+  for (const auto& c : cases)
+    EXPECT_EQ(MsToFrames(c.in, c.fps), c.out) << c.in << " @ " << c.fps;
 }
 
 TEST(TimeCodeTest, FramesToMsUsesBiasAndTruncation) {
@@ -36,7 +37,8 @@ TEST(TimeCodeTest, FramesToMsUsesBiasAndTruncation) {
       {25, 25.0f, 1000}, {30, kNtscFrameRate, 1001}, {15, kNtscFrameRate, 500},
       {1, 25.0f, 40},    {0, kNtscFrameRate, 0},     {-25, 25.0f, -999},
   };
-  for (const auto& c : cases) EXPECT_EQ(FramesToMs(c.in, c.fps), c.out) << c.in << " @ " << c.fps;
+  for (const auto& c : cases)
+    EXPECT_EQ(FramesToMs(c.in, c.fps), c.out) << c.in << " @ " << c.fps;
 }
 
 TEST(TimeCodeTest, HugeFrameCountsSaturateInsteadOfOverflowing) {
@@ -111,7 +113,8 @@ TEST(TimeCodeTest, FormattedTimeCodesParseBackToTheSameText) {
       const std::string text = FormatTime(ms, 1, fps);
       std::string digits;
       for (char c : text) {
-        if (c != ':') digits += c;
+        if (c != ':')
+          digits += c;
       }
       ASSERT_EQ(FormatTime(ParseTimeDigits(digits, 1, fps), 1, fps), text) << ms;
     }
@@ -129,10 +132,17 @@ TEST(TimeCodeTest, MulDivRoundRoundsHalvesAwayFromZero) {
   struct {
     int32_t a, b, c, result;
   } cases[] = {
-      {1, 3, 2, 2},          {-1, 3, 2, -2},        {1, -3, 2, -2},      {-1, -3, 2, 2},
-      {1, 3, -2, -2},        {1000000, 1, 3, 333333}, {1000000, 1000, 29970, 33367},
-      {1000000, 1000, 25000, 40000}, {INT32_MAX, INT32_MAX, INT32_MAX, INT32_MAX},
-      {7, 100, 7, 100},      {3, 100, 7, 43},
+      {1, 3, 2, 2},
+      {-1, 3, 2, -2},
+      {1, -3, 2, -2},
+      {-1, -3, 2, 2},
+      {1, 3, -2, -2},
+      {1000000, 1, 3, 333333},
+      {1000000, 1000, 29970, 33367},
+      {1000000, 1000, 25000, 40000},
+      {INT32_MAX, INT32_MAX, INT32_MAX, INT32_MAX},
+      {7, 100, 7, 100},
+      {3, 100, 7, 43},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(MulDivRound(c.a, c.b, c.c), c.result) << c.a << "*" << c.b << "/" << c.c;

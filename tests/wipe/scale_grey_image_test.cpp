@@ -25,13 +25,15 @@ TEST(ResampleRowTest, KnownStretchesAndShrinks) {
 TEST(ResampleRowTest, PreservesTheMeanOfARow) {
   // Area averaging keeps the mean of a signal whose outer half cells are flat.
   std::vector<float> in;
-  for (int i = 0; i < 97; ++i) in.push_back(static_cast<float>((i * 37) % 256));
+  for (int i = 0; i < 97; ++i)
+    in.push_back(static_cast<float>((i * 37) % 256));
   for (int outCount : {13, 50, 97, 200, 611}) {
     const std::vector<float> out = Resample(in, outCount);
     double inMean = 0, outMean = 0;
     // Model mean: interior segments average their ends; outer halves are flat.
     inMean += 0.5 * in.front() + 0.5 * in.back();
-    for (size_t k = 0; k + 1 < in.size(); ++k) inMean += (in[k] + in[k + 1]) / 2.0;
+    for (size_t k = 0; k + 1 < in.size(); ++k)
+      inMean += (in[k] + in[k + 1]) / 2.0;
     inMean /= static_cast<double>(in.size());
     for (float v : out) {
       EXPECT_GE(v, 0.0f);
@@ -54,7 +56,8 @@ TEST(ScaleGreyImageTest, TwoByTwoToFourByFour) {
   const std::vector<uint8_t> dst = Scale(src, 2, 2, 4, 4);
   const uint8_t rows[4] = {0, 64, 191, 255};
   for (int y = 0; y < 4; ++y) {
-    for (int x = 0; x < 4; ++x) EXPECT_EQ(dst[y * 4 + x], rows[y]) << x << "," << y;
+    for (int x = 0; x < 4; ++x)
+      EXPECT_EQ(dst[y * 4 + x], rows[y]) << x << "," << y;
   }
 }
 
@@ -72,13 +75,15 @@ TEST(ScaleGreyImageTest, ConstantPictureStaysConstant) {
                                 std::array{3, 333, 768, 576}, std::array{1, 1, 9, 9}}) {
     const std::vector<uint8_t> src(static_cast<size_t>(sw) * sh, 173);
     const std::vector<uint8_t> dst = Scale(src, sw, sh, dw, dh);
-    for (uint8_t v : dst) ASSERT_EQ(v, 173) << sw << "x" << sh << " to " << dw << "x" << dh;
+    for (uint8_t v : dst)
+      ASSERT_EQ(v, 173) << sw << "x" << sh << " to " << dw << "x" << dh;
   }
 }
 
 TEST(ScaleGreyImageTest, EqualSizesCopyAndBadArgumentsDoNoHarm) {
   std::vector<uint8_t> src(12);
-  for (size_t i = 0; i < src.size(); ++i) src[i] = static_cast<uint8_t>(i * 21);
+  for (size_t i = 0; i < src.size(); ++i)
+    src[i] = static_cast<uint8_t>(i * 21);
   EXPECT_EQ(Scale(src, 4, 3, 4, 3), src);
   // A missing destination or a zero destination size writes nothing.
   std::vector<uint8_t> dst(4, 9);
@@ -93,12 +98,14 @@ TEST(ScaleGreyImageTest, GradientIsMonotonicAfterShrinkAndStretch) {
   const int sw = 256, sh = 4;
   std::vector<uint8_t> src(sw * sh);
   for (int y = 0; y < sh; ++y) {
-    for (int x = 0; x < sw; ++x) src[y * sw + x] = static_cast<uint8_t>(x);
+    for (int x = 0; x < sw; ++x)
+      src[y * sw + x] = static_cast<uint8_t>(x);
   }
   for (int dw : {17, 100, 255, 257, 1000}) {
     const std::vector<uint8_t> dst = Scale(src, sw, sh, dw, 3);
     for (int y = 0; y < 3; ++y) {
-      for (int x = 1; x < dw; ++x) ASSERT_LE(dst[y * dw + x - 1], dst[y * dw + x]) << dw;
+      for (int x = 1; x < dw; ++x)
+        ASSERT_LE(dst[y * dw + x - 1], dst[y * dw + x]) << dw;
     }
   }
 }

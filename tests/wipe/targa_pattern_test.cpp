@@ -19,7 +19,8 @@ class TargaPatternTest : public ::testing::Test {
  protected:
   void SetUp() override {
     dir_ = fs::temp_directory_path() /
-           ("orvane_targa_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+           ("orvane_targa_" +
+            std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
     fs::remove_all(dir_);
     fs::create_directories(dir_);
   }
@@ -28,13 +29,15 @@ class TargaPatternTest : public ::testing::Test {
   std::string WriteBytes(const std::string& name, const std::vector<uint8_t>& bytes) {
     const std::string path = (dir_ / name).string();
     std::ofstream out(path, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    out.write(reinterpret_cast<const char*>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
     return path;
   }
 
   int32_t Read(const std::string& path, GreyImage& pattern) {
     BufferedFile file;
-    if (!file.Open(path)) return kErrCannotOpen;
+    if (!file.Open(path))
+      return kErrCannotOpen;
     return ReadTargaPattern(file, pattern);
   }
 
@@ -130,7 +133,8 @@ TEST_F(TargaPatternTest, OwnWriterRoundTripsAtBothDepths) {
   GreyImage image;
   image.width = 5;
   image.height = 3;
-  for (int i = 0; i < 15; ++i) image.pixels.push_back(static_cast<uint8_t>(i * 17));
+  for (int i = 0; i < 15; ++i)
+    image.pixels.push_back(static_cast<uint8_t>(i * 17));
   for (int depth : {24, 32}) {
     const std::string path = (dir_ / ("w" + std::to_string(depth) + ".tga")).string();
     ASSERT_EQ(WriteTargaGrey(path, image, depth), kOk);
@@ -167,7 +171,8 @@ TEST_F(TargaPatternTest, ReadsImageMagickFilesWithTheRightValuesAndOrientation) 
   for (const auto& k : kinds) {
     const std::string out = (dir_ / k.name).string();
     const std::string convert = ORVANE_IMAGEMAGICK;
-    const std::string write = convert + " " + pgm + " -flip " + k.options + " -compress None " + out;
+    const std::string write =
+        convert + " " + pgm + " -flip " + k.options + " -compress None " + out;
     ASSERT_EQ(std::system(write.c_str()), 0) << write;
 
     BufferedFile file;
