@@ -1,8 +1,10 @@
 #include "cli/jpeg_writer.h"
 
-#include <jpeglib.h>
 #include <csetjmp>
 #include <cstdio>
+
+// jpeglib.h needs FILE and size_t declared before it.
+#include <jpeglib.h>
 #include <cstdlib>
 
 namespace {

@@ -2,9 +2,11 @@
 
 #include <gtest/gtest.h>
 
-#include <jpeglib.h>
 #include <csetjmp>
 #include <cstdio>
+
+// jpeglib.h needs FILE and size_t declared before it.
+#include <jpeglib.h>
 #include <vector>
 
 #include "cli/test_picture.h"
