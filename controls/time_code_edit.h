@@ -1,0 +1,109 @@
+#pragma once
+
+#include <QRect>
+#include <QString>
+#include <QTimer>
+#include <QWidget>
+#include <cstdint>
+#include <string>
+
+// A self-drawn entry for a duration shown as time code: HH:MM:SS:FF (mode 1),
+// a seven-digit frame count (mode 2) or HH:MM:SS:mmm (other modes). The user
+// edits one digit cell at a time with the keyboard or by dragging the mouse
+// vertically; the duration is held in milliseconds, clamped to a range. Every
+// change is sent to the parent as an edit-change command with the control's
+// id. Mode and frame rate are copied from TimeDisplayMode and FrameRate when
+// the control is made and kept for its life.
+class TimeCodeEdit : public QWidget {
+ public:
+  // Pointer travel that turns the current cell by one.
+  static constexpr int kDragStepPixels = 8;
+
+  // The range must satisfy 0 <= minMs <= maxMs, and maxMs must fit the cells:
+  // below 100 hours, or below 10000000 frames in mode 2.
+  TimeCodeEdit(QWidget* parent, int id, int valueMs, int minMs, int maxMs,
+               const QRect& geometry = {});
+
+  int Id() const { return id_; }
+
+  // Clamps ms to the range and rewrites the cells from it (this normalises
+  // whatever was typed); when the value changes, stores it and, if notify is
+  // set, tells the parent.
+  void SetTime(int ms, bool notify);
+  // The milliseconds the cells denote now, typed digits included.
+  int GetTime(bool clamp) const;
+
+  // Introspection for the owner and for tests.
+  int Value() const { return value_; }
+  int Min() const { return min_; }
+  int Max() const { return max_; }
+  int Mode() const { return mode_; }
+  float Fps() const { return fps_; }
+  std::string Cells() const { return std::string(cells_, static_cast<size_t>(last_ + 1)); }
+  // The text as painted: the cells with their separators.
+  QString Text() const;
+  // The text the last paint put on the screen.
+  QString PaintedText() const { return paintedText_; }
+  int Cursor() const { return cursor_; }
+  int Last() const { return last_; }
+  int CellLeft(int i) const { return cellX_[i]; }
+  int CellWidth() const { return cellWidth_; }
+  bool Selected() const { return selected_; }
+  bool ShiftEntry() const { return shiftEntry_; }
+  bool Dragging() const { return dragging_; }
+  bool HasCaret() const { return hasCaret_; }
+
+  QSize sizeHint() const override;
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
+  void mouseDoubleClickEvent(QMouseEvent* event) override;
+  void focusInEvent(QFocusEvent* event) override;
+  void focusOutEvent(QFocusEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+
+ private:
+  void CellsFromValue(int ms);
+  void Layout();
+  void Notify();
+  void Commit();
+  void MoveCursor(int i);
+  void SetCell(int i, int c);
+  void StepCell(int delta);
+  void ClearSelection();
+  void EnterDigit(int digit);
+  void EndDrag();
+  QRect CaretRect() const;
+  void ShowCaret();
+  void DestroyCaret();
+
+  int id_;
+  int32_t value_ = 0;
+  int32_t min_ = 0;
+  int32_t max_ = 0;
+  char cells_[10] = {};
+  bool hasCaret_ = false;
+  bool selected_ = false;
+  bool shiftEntry_ = false;
+  bool dragging_ = false;
+  Qt::MouseButton dragButton_ = Qt::NoButton;
+  int cellWidth_ = 0;
+  int colonWidth_ = 0;
+  int height_ = 0;
+  int cellX_[10] = {};
+  int caretY_ = 0;
+  int cursor_ = 0;
+  int last_ = 0;
+  const char* cellMax_ = "";
+  int32_t mode_;
+  float fps_;
+  int dragX_ = 0;
+  int dragY_ = 0;
+  bool caretOn_ = false;  // the blinking caret's current phase
+  QTimer caretBlink_;
+  QString paintedText_;
+};
