@@ -282,9 +282,10 @@ bool TEDialog::event(QEvent* event) {
     const auto* command = static_cast<const CommandMessage*>(event);
     return DispatchCommand(command->Id(), command->NotifyCode());
   }
+  // Unanswered, a private message says so to its sender, where Qt would
+  // count every custom event as handled.
   if (const auto* message = dynamic_cast<const PrivateMessage*>(event)) {
-    if (DispatchMessage(message->Message(), message->WParam(), message->LParam()))
-      return true;
+    return DispatchMessage(message->Message(), message->WParam(), message->LParam());
   }
   // Polishing comes before the first show, after every constructor has run.
   if (event->type() == QEvent::Polish)
