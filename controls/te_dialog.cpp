@@ -67,7 +67,7 @@ TEDialog::TEDialog(const DialogTemplate& dialogTemplate, QWidget* parent)
     QWidget* widget = BuildItem(item);
     if (widget)
       ApplyPlace(item, widget);
-    slots_.push_back({&item, item.id, widget});
+    slots_.push_back({&item, item.id, widget, widget != nullptr});
   }
 }
 
@@ -164,7 +164,11 @@ bool TEDialog::AttachItem(int id, QWidget* control) {
     return false;
   if (slot->widget == control)
     return true;
-  delete slot->widget.data();
+  // Only a widget built here goes; a control that took the item over
+  // before belongs to whoever made it.
+  if (slot->built)
+    delete slot->widget.data();
+  slot->built = false;
   if (control->parent() != this)
     control->setParent(this);
   ApplyPlace(*slot->item, control);
@@ -188,7 +192,7 @@ void TEDialog::InsertItemAfter(int afterId, int id, QWidget* control) {
     if (afterId != kNoItemId && it->id == afterId)
       at = it + 1;
   }
-  slots_.insert(at, Slot{nullptr, id, control});
+  slots_.insert(at, Slot{nullptr, id, control, false});
   if (setUp_)
     FixTabOrderAndMnemonics();
 }

@@ -114,6 +114,7 @@ class TEDialog : public QDialog {
     const DialogItem* item;  // nullptr for an inserted window
     int id;
     QPointer<QWidget> widget;
+    bool built;  // made from the template here, not handed in
   };
 
   QWidget* BuildItem(const DialogItem& item);

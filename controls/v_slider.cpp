@@ -114,8 +114,14 @@ void TVSlider::paintEvent(QPaintEvent*) {
       painter.drawLine(std::max(thumbLeft - 2 - kTickLength, 0), y, thumbLeft - 3, y);
       painter.drawLine(thumbRight + 2, y, std::min(thumbRight + 1 + kTickLength, width() - 1), y);
     };
-    for (int64_t p = min_; p < max_; p += tickGap_)
-      tick(static_cast<int>(p));
+    // Ticks closer than two pixels would only smear the ruler (and a gap
+    // of 1 over a huge range would take forever): then only the ends.
+    if (Span() > 0 && RoundedShare(tickGap_, TrackPixels(), Span()) >= 2) {
+      for (int64_t p = min_; p < max_; p += tickGap_)
+        tick(static_cast<int>(p));
+    } else {
+      tick(min_);
+    }
     tick(max_);
   }
 

@@ -46,6 +46,19 @@ TEST(ShortenPathTest, ShortensBehindTheDrivePrefixUntilItFits) {
   EXPECT_EQ(ShortenPath("clips\\wipe.tga", 22, NarrowDots), "...s\\wipe.tga");
 }
 
+TEST(ShortenPathTest, FixedWidthMeasureSeesEachFormInTurn) {
+  std::vector<std::string> measured;
+  const auto fixed = [&](std::string_view text) {
+    measured.emplace_back(text);
+    return static_cast<int>(text.size()) * 6;
+  };
+  EXPECT_EQ(ShortenPath("C:\\video\\clips\\wipe.tga", 20 * 6, fixed), "C:\\...clips\\wipe.tga");
+  EXPECT_EQ(measured,
+            (std::vector<std::string>{"C:\\video\\clips\\wipe.tga", "C:\\...eo\\clips\\wipe.tga",
+                                      "C:\\...o\\clips\\wipe.tga", "C:\\...\\clips\\wipe.tga",
+                                      "C:\\...clips\\wipe.tga"}));
+}
+
 TEST(ShortenPathTest, ShortTextsBecomeThePrefixAndFullStops) {
   const auto tooWide = [](std::string_view) { return 1000; };
   struct Case {
