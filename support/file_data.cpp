@@ -1,0 +1,85 @@
+#include "support/file_data.h"
+
+FileData ImageFiles("TARGA Files (*.tga)|*.tga|All Files (*.*)|*.*", "tga");
+FileData AviFiles("AVI Files (*.avi)|*.avi|All Files (*.*)|*.*", "avi");
+
+namespace {
+
+// A path that reaches this length without a "." is left alone, as the name
+// buffers the extension went into were sized for that.
+constexpr size_t kExtensionScanLimit = 255;
+
+bool IsSeparator(char c) {
+  return c == '/' || c == '\\';
+}
+
+// Splits off the next "|"-separated field; false when there is none left.
+bool NextField(std::string_view& rest, std::string_view& field) {
+  if (rest.empty())
+    return false;
+  const size_t bar = rest.find('|');
+  field = rest.substr(0, bar);
+  rest = bar == std::string_view::npos ? std::string_view() : rest.substr(bar + 1);
+  return true;
+}
+
+}  // namespace
+
+bool FilterAt(std::string_view filterList, int32_t index, FilterPair& pair) {
+  if (index < 1)
+    index = 1;
+  std::string_view rest = filterList;
+  std::string_view description, pattern;
+  for (int32_t i = 1; i <= index; ++i) {
+    if (!NextField(rest, description) || !NextField(rest, pattern))
+      return false;
+  }
+  pair = {std::string(description), std::string(pattern)};
+  return true;
+}
+
+int32_t FilterCount(std::string_view filterList) {
+  int32_t count = 0;
+  std::string_view rest = filterList;
+  std::string_view description, pattern;
+  while (NextField(rest, description) && NextField(rest, pattern))
+    ++count;
+  return count;
+}
+
+std::string RememberDirectory(std::string_view path) {
+  const size_t last = path.find_last_of("/\\:");
+  if (last == std::string_view::npos)
+    return {};
+  size_t cut = last + 1;  // the file name starts here
+  if (IsSeparator(path[last])) {
+    cut = last;
+    // "/wipe.tga": the root is a folder of its own.
+    if (cut == 0)
+      return std::string(path.substr(0, 1));
+  }
+  return std::string(path.substr(0, cut));
+}
+
+std::string AppendFilterExtension(std::string_view path, std::string_view filterList,
+                                  int32_t filterIndex) {
+  std::string result(path);
+  if (path.find('.') != std::string_view::npos || path.size() >= kExtensionScanLimit) {
+    return result;
+  }
+  FilterPair pair;
+  if (!FilterAt(filterList, filterIndex, pair))
+    return result;
+  const size_t dot = pair.pattern.find('.');
+  if (dot == std::string::npos)
+    return result;
+  const size_t end = pair.pattern.find_first_of("*?;", dot + 1);
+  result += pair.pattern.substr(dot, end == std::string::npos ? std::string::npos : end - dot);
+  return result;
+}
+
+void ApplyChosenFile(FileData& data, std::string_view path, int32_t filterIndex) {
+  data.initialDir = RememberDirectory(path);
+  data.filterIndex = filterIndex;
+  data.fileName = AppendFilterExtension(path, data.filter, filterIndex);
+}
