@@ -1,6 +1,7 @@
 #include "device/orvinter_binding.h"
 
 #include <dlfcn.h>
+#include <unistd.h>
 
 namespace {
 
@@ -27,6 +28,37 @@ std::string LoaderError() {
   return text != nullptr ? text : "unknown loader failure";
 }
 
+// The folder of the running program, where its $ORIGIN run path points.
+std::string ExecutableFolder() {
+  char path[4096];
+  const ssize_t length = readlink("/proc/self/exe", path, sizeof path - 1);
+  if (length <= 0)
+    return {};
+  const std::string exe(path, static_cast<size_t>(length));
+  const size_t slash = exe.rfind('/');
+  return slash == std::string::npos ? std::string() : exe.substr(0, slash);
+}
+
+// The normal library search first. The loader takes the run path from the
+// object that calls dlopen, and a sanitizer or preloaded library that wraps
+// dlopen becomes that caller, hiding the program's $ORIGIN; so a bare name
+// is also looked for in the program's own folder.
+void* OpenLibrary(const std::string& name, std::string& error) {
+  void* handle = dlopen(name.c_str(), RTLD_NOW | RTLD_LOCAL);
+  if (handle != nullptr)
+    return handle;
+  error = LoaderError();
+  if (name.find('/') != std::string::npos)
+    return nullptr;
+  const std::string folder = ExecutableFolder();
+  if (folder.empty())
+    return nullptr;
+  handle = dlopen((folder + "/" + name).c_str(), RTLD_NOW | RTLD_LOCAL);
+  if (handle == nullptr)
+    dlerror();  // keep the first, plainer message
+  return handle;
+}
+
 }  // namespace
 
 const OrvinterApi& OrvinterStubs() {
@@ -48,11 +80,10 @@ int32_t OrvinterBinding::Bind() {
   missing_.clear();
   api_ = kStubs;
 
-  handle_ = dlopen(OrvinterLibraryName().c_str(), RTLD_NOW | RTLD_LOCAL);
-  if (handle_ == nullptr) {
-    lastError_ = LoaderError();
+  handle_ = OpenLibrary(OrvinterLibraryName(), lastError_);
+  if (handle_ == nullptr)
     return 0;
-  }
+  lastError_.clear();
   void* status = dlsym(handle_, "orvdll_status");
   if (status == nullptr) {
     lastError_ = "orvdll_status missing";

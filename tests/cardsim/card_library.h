@@ -1,13 +1,25 @@
 #pragma once
 
 #include <dlfcn.h>
+#include <unistd.h>
 
 #include <cstdint>
 #include <initializer_list>
+#include <string>
 
 #include "cardsim/orvinter_sim.h"
 #include "device/orvinter_exports.h"
 #include "tests/cardsim/scoped_env.h"
+
+// The card library's full name: built next to the test executables. (A bare
+// name would not do under ThreadSanitizer, whose dlopen wrapper hides the
+// executable's $ORIGIN run path from the loader.)
+inline std::string CardLibraryPath(const char* file = "liborvinter.so") {
+  char path[4096];
+  const ssize_t length = readlink("/proc/self/exe", path, sizeof path - 1);
+  std::string exe(path, length > 0 ? static_cast<size_t>(length) : 0);
+  return exe.substr(0, exe.rfind('/') + 1) + file;
+}
 
 // The simulated card loaded straight with dlopen, with the given settings,
 // and every export looked up by name (nullptr when missing). Unloads on
@@ -34,7 +46,7 @@ class CardLibrary {
   explicit CardLibrary(std::initializer_list<ScopedCardEnv::Setting> settings = {},
                        const char* file = "liborvinter.so") {
     ScopedCardEnv env(settings);
-    handle_ = dlopen(file, RTLD_NOW | RTLD_LOCAL);
+    handle_ = dlopen(CardLibraryPath(file).c_str(), RTLD_NOW | RTLD_LOCAL);
     if (handle_ == nullptr)
       return;
 #define CARD_API_FIND(ret, name, params) Find(api.name, #name);
@@ -78,7 +90,7 @@ class CardLibrary {
 
 // True while any copy of the file is mapped into the process.
 inline bool CardLibraryMapped(const char* file = "liborvinter.so") {
-  void* h = dlopen(file, RTLD_NOW | RTLD_NOLOAD);
+  void* h = dlopen(CardLibraryPath(file).c_str(), RTLD_NOW | RTLD_NOLOAD);
   if (h == nullptr)
     return false;
   dlclose(h);

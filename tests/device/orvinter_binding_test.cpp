@@ -85,6 +85,13 @@ TEST_F(OrvinterBindingTest, ABindAfterAFailureStartsAfresh) {
   EXPECT_TRUE(EntriesOnStubs(binding.Api()).empty());
 }
 
+TEST_F(OrvinterBindingTest, AcceptsAFullPath) {
+  SetOrvinterLibraryName(CardLibraryPath());
+  OrvinterBinding binding;
+  EXPECT_EQ(binding.Bind(), 1);
+  EXPECT_TRUE(CardLibraryMapped());
+}
+
 TEST_F(OrvinterBindingTest, StubsTakeTheArgumentsAndReturnZero) {
   const OrvinterApi& stubs = OrvinterStubs();
   int32_t x = 7, y = 7, w = 7, h = 7;
