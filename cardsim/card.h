@@ -130,6 +130,9 @@ class Card {
   void JoinConsumer();
   size_t FieldBytesLocked() const;
 
+  static constexpr size_t kI2cDevices = 128;
+  static constexpr size_t kBoardMemory = 65536;
+
   CardSettings settings_;
 
   std::mutex consume_;
