@@ -19,14 +19,12 @@ void BuildTransitionTable(TransitionTable& table, int32_t position, int32_t widt
 
   int64_t v = 0;
   if (start >= 0) {
-    for (; v <= start; ++v)
-      table[v] = 0;
+    for (; v <= start; ++v) table[v] = 0;
   }
   for (; v < end; ++v) {
     table[v] = static_cast<int32_t>(((v - rampStart) * 255 + half) / w);
   }
-  for (; v < 256; ++v)
-    table[v] = 255;
+  for (; v < 256; ++v) table[v] = 255;
 }
 
 namespace {
@@ -34,8 +32,7 @@ namespace {
 // The table's low bytes, so the per-pixel lookup touches 256 bytes of cache.
 struct ByteTable {
   explicit ByteTable(const TransitionTable& table) {
-    for (int i = 0; i < 256; ++i)
-      bytes[i] = static_cast<uint8_t>(table[i]);
+    for (int i = 0; i < 256; ++i) bytes[i] = static_cast<uint8_t>(table[i]);
   }
   alignas(64) uint8_t bytes[256];
 };
@@ -176,8 +173,7 @@ void ApplyTransitionTable(uint8_t* destination, const uint8_t* pattern,
 
 bool WriteFieldToFifo(uint8_t* fifoBase, size_t offset, size_t fifoSize, size_t count,
                       const uint8_t* field, const TransitionTable& table) {
-  if (offset >= fifoSize || count > fifoSize)
-    return false;
+  if (offset >= fifoSize || count > fifoSize) return false;
   const ByteTable lut(table);
   if (offset + count < fifoSize) {
     LookUp(fifoBase + offset, field, lut.bytes, count);

@@ -51,8 +51,7 @@ TEST(TransitionTableTest, WorkedExamples) {
         EXPECT_GE(t[v], t[v - 1]) << "ramp falls at " << v;
       }
     }
-    for (auto [v, alpha] : c.ramp)
-      EXPECT_EQ(t[v], alpha) << c.p << "/" << c.w << " at " << v;
+    for (auto [v, alpha] : c.ramp) EXPECT_EQ(t[v], alpha) << c.p << "/" << c.w << " at " << v;
   }
 }
 
@@ -73,15 +72,12 @@ TEST(TransitionTableTest, DialogRangeEndsSweepWholePicture) {
 
 TEST(ApplyTransitionTableTest, UsesTheLowByteOfEveryEntry) {
   TransitionTable t;
-  for (int i = 0; i < 256; ++i)
-    t[i] = 0x1200 + (255 - i);
+  for (int i = 0; i < 256; ++i) t[i] = 0x1200 + (255 - i);
   std::vector<uint8_t> pattern(1027);  // not a multiple of 4
-  for (size_t i = 0; i < pattern.size(); ++i)
-    pattern[i] = static_cast<uint8_t>(i * 7);
+  for (size_t i = 0; i < pattern.size(); ++i) pattern[i] = static_cast<uint8_t>(i * 7);
   std::vector<uint8_t> out(pattern.size() + 1, 0xAB);
   ApplyTransitionTable(out.data(), pattern.data(), t, pattern.size());
-  for (size_t i = 0; i < pattern.size(); ++i)
-    ASSERT_EQ(out[i], 255 - pattern[i]) << i;
+  for (size_t i = 0; i < pattern.size(); ++i) ASSERT_EQ(out[i], 255 - pattern[i]) << i;
   EXPECT_EQ(out.back(), 0xAB) << "wrote past count";
 }
 
@@ -93,8 +89,7 @@ class FifoTest : public ::testing::Test {
   void SetUp() override {
     ring.assign(kRing, 0xCD);
     field.resize(kField);
-    for (size_t i = 0; i < kField; ++i)
-      field[i] = static_cast<uint8_t>((i * 131) >> 3);
+    for (size_t i = 0; i < kField; ++i) field[i] = static_cast<uint8_t>((i * 131) >> 3);
     BuildTransitionTable(table, 128, 48);
   }
   uint8_t Alpha(size_t k) const { return static_cast<uint8_t>(table[field[k]]); }
@@ -105,10 +100,8 @@ class FifoTest : public ::testing::Test {
 
 TEST_F(FifoTest, FieldWrapsAtTheRingEnd) {
   ASSERT_TRUE(WriteFieldToFifo(ring.data(), 4100000, kRing, kField, field.data(), table));
-  for (size_t k = 0; k < 94304; ++k)
-    ASSERT_EQ(ring[4100000 + k], Alpha(k)) << k;
-  for (size_t k = 94304; k < kField; ++k)
-    ASSERT_EQ(ring[k - 94304], Alpha(k)) << k;
+  for (size_t k = 0; k < 94304; ++k) ASSERT_EQ(ring[4100000 + k], Alpha(k)) << k;
+  for (size_t k = 94304; k < kField; ++k) ASSERT_EQ(ring[k - 94304], Alpha(k)) << k;
   EXPECT_EQ(ring[59296], 0xCD) << "the second field starts here and must be untouched";
   EXPECT_EQ(ring[4099999], 0xCD);
 }
@@ -116,8 +109,7 @@ TEST_F(FifoTest, FieldWrapsAtTheRingEnd) {
 TEST_F(FifoTest, FieldEndingAtRingEndIsOnePiece) {
   const size_t offset = kRing - kField;
   ASSERT_TRUE(WriteFieldToFifo(ring.data(), offset, kRing, kField, field.data(), table));
-  for (size_t k = 0; k < kField; ++k)
-    ASSERT_EQ(ring[offset + k], Alpha(k)) << k;
+  for (size_t k = 0; k < kField; ++k) ASSERT_EQ(ring[offset + k], Alpha(k)) << k;
   EXPECT_EQ(ring[0], 0xCD);
   EXPECT_EQ(ring[offset - 1], 0xCD);
 }
@@ -131,14 +123,12 @@ TEST_F(FifoTest, UnalignedOffsetsAndCountsWriteExactlyCountBytes) {
     std::vector<uint8_t> small(ringSize + 8, 0xCD);  // 8 guard bytes past the ring
     ASSERT_TRUE(WriteFieldToFifo(small.data(), offset, ringSize, count, field.data(), table));
     std::vector<int> written(ringSize, -1);
-    for (size_t k = 0; k < count; ++k)
-      written[(offset + k) % ringSize] = Alpha(k);
+    for (size_t k = 0; k < count; ++k) written[(offset + k) % ringSize] = Alpha(k);
     for (size_t i = 0; i < ringSize; ++i) {
       ASSERT_EQ(small[i], written[i] < 0 ? 0xCD : written[i])
           << "ring " << ringSize << " offset " << offset << " count " << count << " at " << i;
     }
-    for (size_t i = ringSize; i < small.size(); ++i)
-      ASSERT_EQ(small[i], 0xCD) << "past the ring";
+    for (size_t i = ringSize; i < small.size(); ++i) ASSERT_EQ(small[i], 0xCD) << "past the ring";
   }
 }
 
@@ -160,8 +150,7 @@ TEST_F(FifoTest, FrameOfEqualPositionsMatchesStillAlphaMap) {
   ASSERT_TRUE(WriteFieldToFifo(ring.data(), e, kRing, kField, pattern.data(), table));
   ASSERT_TRUE(WriteFieldToFifo(ring.data(), (e + kField) % kRing, kRing, kField,
                                pattern.data() + kField, table));
-  for (size_t k = 0; k < 2 * kField; ++k)
-    ASSERT_EQ(ring[(e + k) % kRing], still[k]) << k;
+  for (size_t k = 0; k < 2 * kField; ++k) ASSERT_EQ(ring[(e + k) % kRing], still[k]) << k;
 }
 
 // Every kernel this processor runs must give the bytes of a plain lookup:
