@@ -26,3 +26,15 @@ void ApplyTransitionTable(uint8_t* destination, const uint8_t* pattern,
 // count <= fifoSize.
 bool WriteFieldToFifo(uint8_t* fifoBase, size_t offset, size_t fifoSize, size_t count,
                       const uint8_t* field, const TransitionTable& table);
+
+// The byte lookup behind both functions, out[k] = lut[in[k]], comes in
+// kernels for several processor generations; every one gives the same bytes
+// and the fastest this processor runs is used. Named here so tests can hold
+// each kernel against the plain one.
+enum class LookupKernel { kPlain, kAvx2, kAvx512Vbmi };
+bool LookupKernelAvailable(LookupKernel kernel);
+LookupKernel ActiveLookupKernel();
+// With the given kernel, or the plain one when this processor lacks it.
+// out and in may be the same buffer, but must not overlap otherwise.
+void LookUpBytes(LookupKernel kernel, uint8_t* out, const uint8_t* in, const uint8_t* lut,
+                 size_t count);

@@ -153,4 +153,102 @@ TEST_F(FifoTest, FrameOfEqualPositionsMatchesStillAlphaMap) {
   for (size_t k = 0; k < 2 * kField; ++k) ASSERT_EQ(ring[(e + k) % kRing], still[k]) << k;
 }
 
+// Every kernel this processor runs must give the bytes of a plain lookup:
+// every value at every lane position, every tail length, unaligned starts,
+// in place, and nothing written past the count.
+class LookupKernelTest : public ::testing::TestWithParam<LookupKernel> {
+ protected:
+  void SetUp() override {
+    if (!LookupKernelAvailable(GetParam()))
+      GTEST_SKIP() << "this processor lacks the kernel";
+  }
+};
+
+std::vector<std::vector<uint8_t>> Tables() {
+  std::vector<std::vector<uint8_t>> tables;
+  std::vector<uint8_t> t(256);
+  std::iota(t.begin(), t.end(), 0);
+  tables.push_back(t);
+  for (int i = 0; i < 256; ++i)
+    t[i] = static_cast<uint8_t>(255 - i);
+  tables.push_back(t);
+  std::mt19937 rng(11);
+  for (int k = 0; k < 4; ++k) {
+    for (auto& v : t)
+      v = static_cast<uint8_t>(rng());
+    tables.push_back(t);
+  }
+  TransitionTable ramp;
+  BuildTransitionTable(ramp, 128, 48);
+  for (int i = 0; i < 256; ++i)
+    t[i] = static_cast<uint8_t>(ramp[i]);
+  tables.push_back(t);
+  return tables;
+}
+
+TEST_P(LookupKernelTest, EveryValueAtEveryLanePosition) {
+  // Block b holds (j + b) & 255 at position j, so each value meets every
+  // position of a 256-byte stretch, and with it every vector lane.
+  std::vector<uint8_t> in(256 * 257);
+  for (size_t i = 0; i < in.size(); ++i)
+    in[i] = static_cast<uint8_t>(i + i / 256);
+  for (const std::vector<uint8_t>& lut : Tables()) {
+    std::vector<uint8_t> out(in.size() + 64, 0x5A);
+    LookUpBytes(GetParam(), out.data(), in.data(), lut.data(), in.size());
+    for (size_t i = 0; i < in.size(); ++i)
+      ASSERT_EQ(out[i], lut[in[i]]) << i;
+    for (size_t i = in.size(); i < out.size(); ++i)
+      ASSERT_EQ(out[i], 0x5A) << "past the count";
+  }
+}
+
+TEST_P(LookupKernelTest, EveryTailAndUnalignedStart) {
+  std::mt19937 rng(3);
+  std::vector<uint8_t> in(512);
+  for (auto& v : in)
+    v = static_cast<uint8_t>(rng());
+  const std::vector<uint8_t> lut = Tables()[2];
+  for (size_t start = 0; start < 64; ++start) {
+    for (size_t count = 0; count <= 200; ++count) {
+      std::vector<uint8_t> out(512 + 64, 0x5A);
+      LookUpBytes(GetParam(), out.data() + start, in.data() + start, lut.data(), count);
+      for (size_t i = 0; i < out.size(); ++i) {
+        const bool inside = i >= start && i < start + count;
+        ASSERT_EQ(out[i], inside ? lut[in[i]] : 0x5A)
+            << "start " << start << " count " << count << " at " << i;
+      }
+    }
+  }
+}
+
+TEST_P(LookupKernelTest, InPlace) {
+  std::vector<uint8_t> bytes(1000);
+  for (size_t i = 0; i < bytes.size(); ++i)
+    bytes[i] = static_cast<uint8_t>(i * 31);
+  const std::vector<uint8_t> original = bytes;
+  const std::vector<uint8_t> lut = Tables()[3];
+  LookUpBytes(GetParam(), bytes.data(), bytes.data(), lut.data(), bytes.size());
+  for (size_t i = 0; i < bytes.size(); ++i)
+    ASSERT_EQ(bytes[i], lut[original[i]]) << i;
+}
+
+INSTANTIATE_TEST_SUITE_P(Kernels, LookupKernelTest,
+                         ::testing::Values(LookupKernel::kPlain, LookupKernel::kAvx2,
+                                           LookupKernel::kAvx512Vbmi),
+                         [](const auto& info) {
+                           switch (info.param) {
+                             case LookupKernel::kAvx2:
+                               return std::string("Avx2");
+                             case LookupKernel::kAvx512Vbmi:
+                               return std::string("Avx512Vbmi");
+                             default:
+                               return std::string("Plain");
+                           }
+                         });
+
+TEST(LookupKernelChoiceTest, ActiveKernelIsOneThisProcessorRuns) {
+  EXPECT_TRUE(LookupKernelAvailable(ActiveLookupKernel()));
+  EXPECT_TRUE(LookupKernelAvailable(LookupKernel::kPlain));
+}
+
 }  // namespace

@@ -1,0 +1,50 @@
+// Statistics and controls for tests and tools; the program never binds them.
+
+#include "cardsim/card.h"
+#include "cardsim/orvinter_sim.h"
+
+int32_t orvsim_frames_shown(void) {
+  return TheCard().FramesShown();
+}
+
+int32_t orvsim_underruns(void) {
+  return TheCard().Underruns();
+}
+
+int32_t orvsim_protocol_errors(void) {
+  return TheCard().ProtocolErrors();
+}
+
+int32_t orvsim_announcements(void) {
+  return TheCard().Announcements();
+}
+
+uint32_t orvsim_alpha_checksum(void) {
+  return TheCard().ShownChecksum();
+}
+
+int32_t orvsim_copy_alpha(uint8_t* destination, int32_t bytes) {
+  return TheCard().CopyShown(destination, bytes);
+}
+
+int32_t orvsim_register_calls(int32_t resource) {
+  return TheCard().RegisterCalls(resource);
+}
+
+int32_t orvsim_format(int32_t* width, int32_t* height) {
+  int32_t w = 0, h = 0;
+  TheCard().Format(w, h);
+  if (width != nullptr)
+    *width = w;
+  if (height != nullptr)
+    *height = h;
+  return w > 0 ? 1 : 0;
+}
+
+int32_t orvsim_set_fifo_origin(int32_t offset) {
+  return TheCard().MoveFifoOrigin(offset) ? 1 : 0;
+}
+
+int32_t orvsim_consume(int32_t frames) {
+  return TheCard().ConsumeNow(frames);
+}

@@ -1,0 +1,93 @@
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "device/orvinter_binding.h"
+#include "wipe/transition_table.h"
+
+// The program's one object for the video mixer card: the connection to the
+// card's library, the frame size, the wipe pattern at that size, the alpha
+// map shown on the card and, during playback, the card's video FIFO.
+//
+// Everything runs on the main thread except QueueFrame, which the playback
+// worker calls once the FIFO has been pre-filled. ShowAlpha may run on the
+// main thread meanwhile: it uses `table` and alphaMap, QueueFrame only
+// queueTables, so the two never share storage.
+class OrvaneDevice {
+ public:
+  OrvaneDevice() = default;
+  ~OrvaneDevice() { Close(); }
+  OrvaneDevice(const OrvaneDevice&) = delete;
+  OrvaneDevice& operator=(const OrvaneDevice&) = delete;
+
+  // Binds the library, checks its version (asking once per process on a
+  // mismatch), sets FrameRate and the frame size from the card, clears the
+  // card's alpha and sets its mixer. 0 or an error code.
+  int32_t Open();
+  // Claims the streaming resources and the FIFO; 0 or an error code. After
+  // a failure the caller runs StopPlayback.
+  int32_t StartPlayback();
+  // Ends streaming and releases the playback resources.
+  void StopPlayback();
+  // Releases everything and unloads the library; safe to call repeatedly.
+  void Close();
+
+  // Scales the pattern to the frame size and stores it field-split. False
+  // when out of memory (the caller reports code 2); the device then has no
+  // pattern.
+  bool SetPattern(const uint8_t* pattern, int32_t patternWidth, int32_t patternHeight);
+  // Puts the alpha map for position p and edge width w on the card at once.
+  void ShowAlpha(int32_t p, int32_t w);
+  // Writes one frame (top field at p1, bottom field at p2) into the FIFO and
+  // announces it. False at once, changing nothing, when the FIFO has no
+  // room. Never allocates, never waits.
+  bool QueueFrame(int32_t p1, int32_t p2, int32_t w);
+
+  bool LibraryLoaded() const { return libraryLoaded; }
+  bool Initialised() const { return initialised; }
+  int32_t FrameWidth() const { return frameWidth; }
+  int32_t FrameHeight() const { return frameHeight; }
+  int32_t FrameCounter() const { return frameCounter; }
+  int32_t FifoSize() const { return fifoSize; }
+  const uint8_t* FifoBase() const { return fifoBase; }
+  // Frame-size, field-split; empty until the first SetPattern.
+  const std::vector<uint8_t>& Pattern() const { return pattern; }
+  const std::vector<uint8_t>& AlphaMap() const { return alphaMap; }
+
+  // The card library's entries (stubs when it is not loaded), for the few
+  // calls made outside the device, such as vdc_Run when playback starts.
+  const OrvinterApi& Driver() const { return binding.Api(); }
+  // Any symbol of the loaded library; for tests and tools.
+  void* LibrarySymbol(const char* name) const { return binding.Symbol(name); }
+  const OrvinterBinding& Binding() const { return binding; }
+
+ private:
+  bool HasPattern() const;
+
+  bool libraryLoaded = false;
+  bool initialised = false;
+  int32_t frameWidth = 640;
+  int32_t frameHeight = 480;
+  int32_t frameCounter = 0;
+  int32_t fifoSize = 0;
+  uint8_t* fifoBase = nullptr;  // borrowed from the library while allocated
+  std::vector<uint8_t> pattern;
+  std::vector<uint8_t> alphaMap;
+  TransitionTable table{};
+
+  // QueueFrame's own tables, one per field.
+  TransitionTable queueTables[2]{};
+  OrvinterBinding binding;
+};
+
+// The version of the card's library the program was written for.
+inline constexpr int32_t kOrvinterVersion = 1072;
+
+// Process-wide: the version question has been answered (or was not needed).
+extern bool VersionQuestionAsked;
+
+// The single device of the program. Constructed before any other static
+// object of the program and destroyed after all of them, so its Close is
+// the last thing to run.
+extern OrvaneDevice Device;

@@ -1,0 +1,102 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <initializer_list>
+#include <vector>
+
+#include "cardsim/orvinter_sim.h"
+#include "device/orvane_device.h"
+#include "support/prompter.h"
+#include "support/time_code.h"
+#include "tests/cardsim/card_library.h"
+#include "tests/cardsim/scoped_env.h"
+#include "wipe/transition_table.h"
+
+// The simulated card's extra exports, found through the device's own load
+// of the library (valid until the device closes).
+struct SimulatedCard {
+  explicit SimulatedCard(const OrvaneDevice& device) {
+    Find(device, framesShown, "orvsim_frames_shown");
+    Find(device, underruns, "orvsim_underruns");
+    Find(device, protocolErrors, "orvsim_protocol_errors");
+    Find(device, announcements, "orvsim_announcements");
+    Find(device, copyAlpha, "orvsim_copy_alpha");
+    Find(device, registerCalls, "orvsim_register_calls");
+    Find(device, format, "orvsim_format");
+    Find(device, setFifoOrigin, "orvsim_set_fifo_origin");
+    Find(device, consume, "orvsim_consume");
+  }
+  bool Found() const { return consume != nullptr; }
+
+  // The picture the card shows and the FIFO frame it came from (-1: the
+  // still alpha).
+  int32_t Shown(std::vector<uint8_t>& picture, size_t bytes) const {
+    picture.assign(bytes, 0xEE);
+    return copyAlpha(picture.data(), static_cast<int32_t>(bytes));
+  }
+
+  decltype(&::orvsim_frames_shown) framesShown = nullptr;
+  decltype(&::orvsim_underruns) underruns = nullptr;
+  decltype(&::orvsim_protocol_errors) protocolErrors = nullptr;
+  decltype(&::orvsim_announcements) announcements = nullptr;
+  decltype(&::orvsim_copy_alpha) copyAlpha = nullptr;
+  decltype(&::orvsim_register_calls) registerCalls = nullptr;
+  decltype(&::orvsim_format) format = nullptr;
+  decltype(&::orvsim_set_fifo_origin) setFifoOrigin = nullptr;
+  decltype(&::orvsim_consume) consume = nullptr;
+
+ private:
+  template <class F>
+  static void Find(const OrvaneDevice& device, F& pointer, const char* name) {
+    pointer = reinterpret_cast<F>(device.LibrarySymbol(name));
+  }
+};
+
+// Every test starts as a fresh process would: question not asked, the
+// default library, a recording prompter that answers OK.
+class DeviceTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    VersionQuestionAsked = false;
+    FrameRate = 25.0f;
+    SetOrvinterLibraryName(kOrvinterLibraryName);
+  }
+  void TearDown() override { SetOrvinterLibraryName(kOrvinterLibraryName); }
+
+  static int32_t OpenWith(OrvaneDevice& device,
+                          std::initializer_list<ScopedCardEnv::Setting> settings = {}) {
+    ScopedCardEnv env(settings);
+    return device.Open();
+  }
+
+  RecordingPrompter prompter;
+  ScopedPrompter scopedPrompter{prompter};
+};
+
+// A grey picture with every value 0..255 along a diagonal, so that every
+// table entry matters.
+inline std::vector<uint8_t> DiagonalPicture(int32_t width, int32_t height) {
+  std::vector<uint8_t> picture(static_cast<size_t>(width) * static_cast<size_t>(height));
+  for (int32_t y = 0; y < height; ++y) {
+    for (int32_t x = 0; x < width; ++x) {
+      picture[static_cast<size_t>(y) * width + x] = static_cast<uint8_t>((x + 3 * y) % 256);
+    }
+  }
+  return picture;
+}
+
+// What the card should show for a frame of the given field-split pattern:
+// the top field at p1, the bottom field at p2.
+inline std::vector<uint8_t> ExpectedFrame(const std::vector<uint8_t>& pattern, int32_t p1,
+                                          int32_t p2, int32_t w) {
+  std::vector<uint8_t> frame(pattern.size());
+  const size_t half = pattern.size() / 2;
+  TransitionTable table;
+  BuildTransitionTable(table, p1, w);
+  ApplyTransitionTable(frame.data(), pattern.data(), table, half);
+  BuildTransitionTable(table, p2, w);
+  ApplyTransitionTable(frame.data() + half, pattern.data() + half, table, half);
+  return frame;
+}
