@@ -163,12 +163,9 @@ int32_t AviWriterWriteChunk(AviWriter& w, int32_t stream, const void* data, uint
   const uint32_t id =
       StreamChunkId(static_cast<uint32_t>(stream), static_cast<uint8_t>(chunkType & 0xFF),
                     static_cast<uint8_t>(chunkType >> 8));
-  {
-    RiffChunkWriter chunk(w.file, id);
-    w.file.Write(data, size);
-    if (chunk.End() != kOk)
-      return kErrCannotWrite;
-  }
+  // The size is known, so the chunk goes out in one pass without seeking back.
+  if (w.file.WriteChunk(id, data, size) != kOk)
+    return kErrCannotWrite;
 
   StreamHeader& sh = w.streamHeaders[stream];
   if ((indexFlags & kIndexNoTime) == 0)
@@ -213,14 +210,13 @@ int32_t AviWriterClose(std::unique_ptr<AviWriter>& writer) {
       RiffChunkWriter movi(f, kFourCCList, kFourCCMovi);
       f.Seek(dataEnd);
     }
-    {
-      RiffChunkWriter idx1(f, kFourCCIdx1);
-      uint8_t bytes[kIndexEntrySize];
-      for (const IndexEntry& entry : w->index) {
-        StoreIndexEntry(entry, bytes);
-        if (f.Write(bytes, sizeof bytes) != kOk)
-          break;
-      }
+    f.WriteLe32(kFourCCIdx1);
+    f.WriteLe32(static_cast<uint32_t>(w->index.size() * kIndexEntrySize));
+    uint8_t bytes[kIndexEntrySize];
+    for (const IndexEntry& entry : w->index) {
+      StoreIndexEntry(entry, bytes);
+      if (f.Write(bytes, sizeof bytes) != kOk)
+        break;
     }
     riff.End();
   }

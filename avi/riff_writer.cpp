@@ -50,6 +50,17 @@ int32_t RiffWriter::WriteZeros(size_t count) {
   return kOk;
 }
 
+int32_t RiffWriter::WriteChunk(uint32_t id, const void* data, size_t size) {
+  if ((position_ & 1) != 0 || size > kRiffMaxSize)
+    return MarkFailed();
+  WriteLe32(id);
+  WriteLe32(static_cast<uint32_t>(size));
+  Write(data, size);
+  if ((size & 1) != 0)
+    WriteZeros(1);
+  return Status();
+}
+
 int32_t RiffWriter::Seek(uint64_t offset) {
   if (Status() != kOk)
     return MarkFailed();

@@ -23,6 +23,10 @@ class RiffWriter {
   int32_t Write(const void* data, size_t size);
   int32_t WriteLe32(uint32_t value);
   int32_t WriteZeros(size_t count);
+  // A whole chunk whose size is known: header, payload and pad byte in one
+  // pass, without seeking back. 18 also for a chunk at an odd offset or
+  // beyond the RIFF size limit.
+  int32_t WriteChunk(uint32_t id, const void* data, size_t size);
   int32_t Seek(uint64_t offset);
   uint64_t Tell() const { return position_; }
   int32_t Flush();
