@@ -111,6 +111,11 @@ TEST(AlphaEncoderTest, EncodesLineShapes) {
       {"two fills of 8", twoRuns, 16, {0x03038008, 0x09098008}},
       {"722 bytes encode 720", oddTail, 722, {0x040482D0}},
       {"short line under 4", {1, 2, 3}, 3, {}},
+      // Seven equal bytes are no run; the eight after them are.
+      {"seven then eight",
+       {9, 5, 5, 5, 5, 5, 5, 5, 6, 6, 6, 6, 6, 6, 6, 6},
+       16,
+       {8, 0x05050509, 0x05050505, 0x06068008}},
       // The literal runs up to the eight fives rounded up to 4, taking one of
       // them; seven fives are no fill, so they start the next literal.
       {"literal rounds into a run",
