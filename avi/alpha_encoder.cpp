@@ -67,8 +67,10 @@ uint32_t LiteralLength(const uint8_t* p, uint32_t n) {
   uint32_t start = 0;
   while (start + 8 <= n) {
     uint32_t k = start + 7;
-    while (k > start && p[k] == p[k - 1]) --k;
-    if (k == start) return RoundUp4(start);
+    while (k > start && p[k] == p[k - 1])
+      --k;
+    if (k == start)
+      return RoundUp4(start);
     start = k;
   }
   return n;

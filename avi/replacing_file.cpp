@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstdlib>
 #include <vector>
 
 #include "support/error_codes.h"
@@ -38,17 +39,26 @@ int32_t ReplacingFile::Create(const std::string& target) {
   if (target.empty() || target.back() == '/')
     return kErrNoFile;
 
+  // A link is followed, so the file it names is replaced and the link stays.
+  std::string resolved = target;
+  struct stat st {};
+  if (lstat(target.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
+    if (char* real = realpath(target.c_str(), nullptr)) {
+      resolved = real;
+      std::free(real);
+    }
+  }
+
   // Overwriting keeps the old file's permissions, as truncating it would.
   mode_t mode = DefaultMode();
-  struct stat st {};
-  if (stat(target.c_str(), &st) == 0) {
-    if (!S_ISREG(st.st_mode) || access(target.c_str(), W_OK) != 0)
+  if (stat(resolved.c_str(), &st) == 0) {
+    if (!S_ISREG(st.st_mode) || access(resolved.c_str(), W_OK) != 0)
       return kErrNoFile;
     mode = st.st_mode & 0777;
   }
 
   // Hidden, and in the same folder so the final rename cannot cross devices.
-  std::string pattern = FolderOf(target) + "/." + NameOf(target) + ".XXXXXX";
+  std::string pattern = FolderOf(resolved) + "/." + NameOf(resolved) + ".XXXXXX";
   std::vector<char> name(pattern.begin(), pattern.end());
   name.push_back('\0');
   const int fd = mkstemp(name.data());
@@ -65,7 +75,7 @@ int32_t ReplacingFile::Create(const std::string& target) {
     return kErrNoFile;
   }
   std::setvbuf(stream_, nullptr, _IOFBF, 256 * 1024);
-  target_ = target;
+  target_ = resolved;
   return kOk;
 }
 

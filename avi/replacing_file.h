@@ -10,7 +10,8 @@
 // place, and a file that is being read while it is rewritten (a source chosen
 // as its own output) keeps its bytes until the new one is complete.
 //
-// Destroying an uncommitted file abandons it.
+// A symbolic link at the target is followed: the file it names is replaced
+// and the link stays. Destroying an uncommitted file abandons it.
 class ReplacingFile {
  public:
   ReplacingFile() = default;

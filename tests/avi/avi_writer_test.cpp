@@ -260,6 +260,18 @@ TEST_F(AviWriterTest, ReplacesTargetOnlyOnClose) {
   EXPECT_EQ(dir_.Names().size(), 1u);
 }
 
+TEST_F(AviWriterTest, ReplacesFileBehindSymbolicLink) {
+  const std::string real = dir_.File("real.avi"), link = dir_.File("link.avi");
+  WriteAll(real, Text("previous contents"));
+  fs::create_symlink(real, link);
+  auto w = OneStream(link, BitmapFormat(8, 8));
+  const Bytes f = DeviceFrame(0);
+  ASSERT_EQ(AviWriterWriteChunk(*w, 0, f.data(), f.size(), ChunkType("dc"), 0), kOk);
+  ASSERT_EQ(AviWriterClose(w), kOk);
+  EXPECT_TRUE(fs::is_symlink(link));
+  EXPECT_EQ(AVIVideoData(real).GetFrameCount(), 1);
+}
+
 TEST_F(AviWriterTest, ReadsSourceThatIsRewrittenAsOutput) {
   const std::string path = dir_.File("self.avi");
   WriteAll(path, SimpleAvi({DeviceFrame(1), DeviceFrame(2), DeviceFrame(3)}).Build());
