@@ -1,0 +1,67 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "support/buffered_file.h"
+
+// Where a chunk lies in the file, as found by RiffReader::Descend.
+struct RiffChunk {
+  uint32_t id = 0;        // ckid
+  uint32_t size = 0;      // cksize, the list type included for "RIFF" and "LIST"
+  uint32_t listType = 0;  // fccType of "RIFF" and "LIST", else 0
+  uint64_t offset = 0;    // of the chunk header
+
+  uint64_t DataOffset() const { return offset + 8; }
+  // The first byte after the payload, without the pad byte.
+  uint64_t End() const { return offset + 8 + size; }
+  // The first byte of the contents: after the list type for a list.
+  uint64_t ContentOffset() const { return DataOffset() + (IsList() ? 4 : 0); }
+  bool IsList() const;
+};
+
+// Reads the chunk structure of a RIFF file with the semantics of the classic
+// buffered RIFF reader: descend into the next chunk (or the next one with a
+// given id, list type or form type) within a parent, ascend out of it, seek
+// and read. Nothing is trusted: every chunk header is checked against the end
+// of its parent, and the file itself is the outermost parent, so no size read
+// from the file leads to a read outside it.
+class RiffReader {
+ public:
+  // What Descend looks for.
+  enum class Find {
+    kNext,   // the chunk at the current position, whatever it is
+    kChunk,  // the next chunk with the given id
+    kList,   // the next "LIST" with the given list type
+    kRiff,   // the next "RIFF" with the given form type
+  };
+
+  // Descend's answer when the parent ends before a matching chunk; distinct
+  // from every error code, and never passed on as one.
+  static constexpr int32_t kNotFound = -1;
+
+  explicit RiffReader(BufferedFile& file) : file_(file) {}
+
+  // Searches from the current position to the end of parent (the whole file
+  // when parent is null). On success the position is at the contents (after
+  // the list type for a list). 0; kNotFound; 6 for a chunk that runs past its
+  // parent, a list too short for its type, or a failed read or seek.
+  int32_t Descend(RiffChunk& chunk, const RiffChunk* parent, Find find, uint32_t id = 0);
+
+  // Moves to the first byte after the chunk and its pad byte (a pad byte
+  // missing at the very end of the file is tolerated). 0 or 6.
+  int32_t Ascend(const RiffChunk& chunk);
+
+  // 0, or 17 when the offset lies beyond the file or the seek fails.
+  int32_t Seek(uint64_t offset);
+  // Exactly size bytes at the current position: 0, or 17.
+  int32_t Read(void* destination, size_t size);
+  uint64_t Tell() const { return file_.Tell(); }
+  uint64_t FileSize() const { return file_.Size(); }
+
+  // The end of a parent's contents (the file's end for none).
+  uint64_t EndOf(const RiffChunk* parent) const;
+
+ private:
+  BufferedFile& file_;
+};

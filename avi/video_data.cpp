@@ -1,0 +1,56 @@
+#include "avi/video_data.h"
+
+#include "avi/device_frame.h"
+#include "support/error_codes.h"
+#include "support/time_code.h"
+
+VideoData::VideoData() : VideoData(640, 480) {}
+
+VideoData::VideoData(int32_t width, int32_t height) {
+  StoreLe32(format_ + 0, kBitmapInfoSize);                     // biSize
+  StoreLe32(format_ + 4, static_cast<uint32_t>(width));        // biWidth
+  StoreLe32(format_ + 8, static_cast<uint32_t>(height));       // biHeight
+  StoreLe16(format_ + 12, 1);                                  // biPlanes
+  StoreLe16(format_ + kBitmapBitCountOffset, 32);              // biBitCount
+  StoreLe32(format_ + kBitmapCompressionOffset, kFourCCOrvt);  // biCompression
+}
+
+int32_t VideoData::GetStatus() const {
+  return kOk;
+}
+int32_t VideoData::GetFrameCount() const {
+  return 1;
+}
+double VideoData::GetFrameRate() const {
+  return FrameRate;
+}
+uint32_t VideoData::GetHandler() const {
+  return kFourCCOrvt;
+}
+int32_t VideoData::GetQuality() const {
+  return 10000;
+}
+const uint8_t* VideoData::GetFormat() const {
+  return format_;
+}
+int32_t VideoData::GetFormatSize() const {
+  return static_cast<int32_t>(kBitmapInfoSize);
+}
+
+const std::string& VideoData::GetFileName() const {
+  static const std::string kNone;
+  return kNone;
+}
+
+int32_t VideoData::ReadFrame(int32_t, std::span<uint8_t> buffer, int32_t& size) {
+  return WriteEmptyFrame(buffer, size);
+}
+
+int32_t VideoData::WriteEmptyFrame(std::span<uint8_t> buffer, int32_t& size) {
+  size = 0;
+  if (buffer.size() < kEmptyDeviceFrameSize)
+    return kErrBadFile;
+  StoreLe32(buffer.data(), kDeviceFrameMagic);
+  size = static_cast<int32_t>(kEmptyDeviceFrameSize);
+  return kOk;
+}
