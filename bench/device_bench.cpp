@@ -4,6 +4,7 @@
 #include <cstring>
 #include <vector>
 
+#include "bench/bench_data.h"
 #include "bench/ratio_report.h"
 #include "device/orvane_device.h"
 #include "support/error_codes.h"
@@ -16,18 +17,6 @@ namespace {
 
 constexpr size_t kRing = 0x400000;
 
-std::vector<uint8_t> Noise(size_t bytes) {
-  std::vector<uint8_t> v(bytes);
-  uint32_t x = 2463534242u;
-  for (auto& b : v) {
-    x ^= x << 13;
-    x ^= x >> 17;
-    x ^= x << 5;
-    b = static_cast<uint8_t>(x);
-  }
-  return v;
-}
-
 void QueueSubject(benchmark::State& state, const char* standard, int32_t width, int32_t height) {
   OrvaneDevice device;
   setenv("ORVINTER_SIM_STANDARD", standard, 1);
@@ -37,7 +26,7 @@ void QueueSubject(benchmark::State& state, const char* standard, int32_t width, 
     state.SkipWithError("the simulated card did not open at this size");
     return;
   }
-  const std::vector<uint8_t> pattern = Noise(static_cast<size_t>(width) * height);
+  const std::vector<uint8_t> pattern = NoiseBytes(static_cast<size_t>(width) * height);
   if (!device.SetPattern(pattern.data(), width, height) || device.StartPlayback() != kOk) {
     state.SkipWithError("playback did not start");
     return;
@@ -59,7 +48,7 @@ void QueueSubject(benchmark::State& state, const char* standard, int32_t width, 
 
 void CopyBaseline(benchmark::State& state, int32_t width, int32_t height) {
   const size_t frame = static_cast<size_t>(width) * height;
-  const std::vector<uint8_t> pattern = Noise(frame);
+  const std::vector<uint8_t> pattern = NoiseBytes(frame);
   std::vector<uint8_t> ring(kRing);
   size_t offset = 0;
   for (auto _ : state) {

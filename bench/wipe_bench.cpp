@@ -3,28 +3,17 @@
 #include <cstring>
 #include <vector>
 
+#include "bench/bench_data.h"
 #include "bench/ratio_report.h"
 #include "wipe/scale_grey_image.h"
 #include "wipe/transition_table.h"
 
 namespace {
 
-std::vector<uint8_t> Noise(size_t bytes) {
-  std::vector<uint8_t> v(bytes);
-  uint32_t x = 2463534242u;
-  for (auto& b : v) {
-    x ^= x << 13;
-    x ^= x >> 17;
-    x ^= x << 5;
-    b = static_cast<uint8_t>(x);
-  }
-  return v;
-}
-
 constexpr size_t kPalFrame = 768 * 576;
 
 void TableSubject(benchmark::State& state) {
-  const std::vector<uint8_t> pattern = Noise(kPalFrame);
+  const std::vector<uint8_t> pattern = NoiseBytes(kPalFrame);
   std::vector<uint8_t> alpha(kPalFrame);
   TransitionTable table;
   BuildTransitionTable(table, 128, 48);
@@ -37,7 +26,7 @@ void TableSubject(benchmark::State& state) {
 }
 
 void TableBaseline(benchmark::State& state) {
-  const std::vector<uint8_t> pattern = Noise(kPalFrame);
+  const std::vector<uint8_t> pattern = NoiseBytes(kPalFrame);
   std::vector<uint8_t> alpha(kPalFrame);
   for (auto _ : state) {
     std::memcpy(alpha.data(), pattern.data(), kPalFrame);
@@ -50,7 +39,7 @@ void TableBaseline(benchmark::State& state) {
 constexpr int kBigW = 4000, kBigH = 3000;
 
 void ScaleSubject(benchmark::State& state) {
-  const std::vector<uint8_t> source = Noise(static_cast<size_t>(kBigW) * kBigH);
+  const std::vector<uint8_t> source = NoiseBytes(static_cast<size_t>(kBigW) * kBigH);
   std::vector<uint8_t> frame(kPalFrame);
   for (auto _ : state) {
     ScaleGreyImage(frame.data(), 768, 576, source.data(), kBigW, kBigH);
@@ -60,7 +49,7 @@ void ScaleSubject(benchmark::State& state) {
 }
 
 void ScaleBaseline(benchmark::State& state) {
-  const std::vector<uint8_t> source = Noise(static_cast<size_t>(kBigW) * kBigH);
+  const std::vector<uint8_t> source = NoiseBytes(static_cast<size_t>(kBigW) * kBigH);
   std::vector<uint8_t> copy(source.size());
   for (auto _ : state) {
     std::memcpy(copy.data(), source.data(), source.size());
