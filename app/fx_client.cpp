@@ -1,0 +1,253 @@
+#include "app/fx_client.h"
+
+#include <QGuiApplication>
+
+#include "app/fx_templates.h"
+#include "controls/ev_slider.h"
+#include "controls/int_edit.h"
+#include "controls/private_messages.h"
+#include "controls/time_code_edit.h"
+#include "device/orvane_device.h"
+#include "support/buffered_file.h"
+#include "support/error_codes.h"
+#include "support/file_dialogs.h"
+#include "support/report_error.h"
+#include "support/time_code.h"
+#include "wipe/image_control.h"
+#include "wipe/targa_pattern.h"
+
+const ResponseEntry TFxClient::kEntries[] = {
+    OnMessage<&TFxClient::EvDeviceFailure>(WM_DEVICEFAILURE),
+    OnMessage<&TFxClient::EvValueChanged>(WM_VALUECHANGED),
+    OnCommand<&TFxClient::CmAlphaSlider>(kIdAlphaSlider),
+    OnCommand<&TFxClient::CmImage>(kIdImage),
+    OnCommand<&TFxClient::CmExport>(kIdExport),
+    OnCommand<&TFxClient::CmPlay>(kIdPlay),
+    OnCommand<&TFxClient::CmAbout>(kIdAbout),
+};
+const ResponseTable TFxClient::kResponses{&TEDialog::kResponses, TFxClient::kEntries};
+
+namespace {
+
+constexpr int32_t kDefaultDurationMs = 1000;
+constexpr int32_t kMinDurationMs = 3;
+constexpr int32_t kMaxDurationMs = 10000;
+constexpr int32_t kMaxWidth = 255;
+constexpr int kSliderPageStep = 10;
+// The slider sits this far inside its frame on every side.
+constexpr int kSliderInset = 2;
+
+// The wait cursor for one scope.
+class WaitCursor {
+ public:
+  WaitCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
+  ~WaitCursor() { QGuiApplication::restoreOverrideCursor(); }
+  WaitCursor(const WaitCursor&) = delete;
+  WaitCursor& operator=(const WaitCursor&) = delete;
+};
+
+int32_t HalfWidth(int32_t w) {
+  return w / 2;
+}
+
+// The ruler marks every this many values: with the range of w + 256
+// values, the two ends and the middle.
+int32_t TickGap(int32_t w) {
+  return (w + 256) / 2;
+}
+
+}  // namespace
+
+TFxClient::TFxClient() : TEDialog(kFxDialogTemplate), card(Device), playback(card, width) {
+  // The Duration control copies both when it is made.
+  TimeDisplayMode = 1;
+  FrameRate = kNtscFrameRate;
+  StopFlag.store(1);
+
+  const int32_t w = width.load();
+  const int32_t h = HalfWidth(w);
+  preview = MakeItem<ImageControl>(kIdPreview);
+  timeEdit =
+      MakeItem<TimeCodeEdit>(kIdDuration, kDefaultDurationMs, kMinDurationMs, kMaxDurationMs);
+  sliderFrame = Item(kIdSliderFrame);
+  widthEdit = MakeItem<TIntEdit>(kIdWidth, 0, kMaxWidth);
+  alphaEdit = MakeItem<TIntEdit>(kIdAlpha, -h, h + 255);
+  // The negative link: the slider writes the Alpha edit when the user
+  // moves it, not when the program sets it from that edit.
+  alphaSlider =
+      new TEVSlider(this, kIdAlphaSlider, -kIdAlpha, alpha, -h, h + 255, kSliderThumbBitmap);
+  InsertItemAfter(kIdSliderFrame, kIdAlphaSlider, alphaSlider);
+}
+
+TFxClient::~TFxClient() {
+  EndPlay();
+  pattern.Release();
+  Device.Close();
+}
+
+void TFxClient::SetupWindow() {
+  TEDialog::SetupWindow();
+
+  const QRect frame = sliderFrame->geometry();
+  alphaSlider->setGeometry(
+      frame.adjusted(kSliderInset, kSliderInset, -kSliderInset, -kSliderInset));
+  alphaSlider->raise();
+  alphaSlider->setEnabled(true);
+  const int32_t w = width.load();
+  alphaSlider->SetRuler(TickGap(w), false);
+  alphaSlider->SetPageSize(kSliderPageStep);
+
+  alphaSlider->SetValue(alpha, true);
+  alphaEdit->SetValue(alpha, true);
+  widthEdit->SetValue(w, true);
+  timeEdit->SetTime(kDefaultDurationMs, true);
+  SetState(kStateNoPattern);
+
+  // Reported once the set-up is over, so the message box has a window.
+  const int32_t code = Device.Open();
+  if (code != kOk)
+    PostPrivateMessage(this, WM_DEVICEFAILURE, kDeviceFailureTag, code);
+}
+
+void TFxClient::SetState(int newState) {
+  if (newState == state)
+    return;
+  state = newState;
+  const bool idle = state != kStatePlaying;
+  const bool loaded = state == kStateIdle;
+  EnableItem(kIdImage, idle);
+  EnableItem(kIdExport, idle);
+  EnableItem(kIdDuration, idle);
+  EnableItem(kIdAlphaSlider, loaded);
+  EnableItem(kIdPlay, state != kStateNoPattern);
+  SetItemText(kIdPlay, state == kStatePlaying ? QStringLiteral("&Stop") : QStringLiteral("&Play"));
+}
+
+void TFxClient::ApplyWipeParameters(int32_t alphaValue, int32_t w) {
+  WaitCursor wait;
+  preview->SetWipe(alphaValue, w, false);
+  Device.ShowAlpha(alphaValue, w);
+}
+
+int32_t TFxClient::DurationMs() const {
+  return timeEdit->GetTime(true);
+}
+
+intptr_t TFxClient::EvDeviceFailure(intptr_t tag, intptr_t code) {
+  if (tag != kDeviceFailureTag)
+    return 0;
+  ReportErrorPlain(static_cast<int32_t>(code), "Init Orvane");
+  Device.Close();
+  DispatchCommand(kIdCancel, kBnClicked);
+  return 0;
+}
+
+void TFxClient::TakeWidth() {
+  const int32_t w = width.load();
+  const int32_t h = HalfWidth(w);
+  alphaSlider->SetValueRange(-h, h + 255);
+  alphaSlider->SetRuler(TickGap(w), false);
+  alphaEdit->SetRange(-h, h + 255);
+}
+
+void TFxClient::TakeAlphaFromEdit() {
+  alpha = alphaEdit->GetValue();
+  alphaSlider->SetValue(alpha, false);
+  ApplyWipeParameters(alpha, width.load());
+}
+
+void TFxClient::EvValueChanged(intptr_t id) {
+  if (id == kIdAlpha) {
+    TakeAlphaFromEdit();
+  } else if (id == kIdWidth) {
+    // The worker picks the new width up with its next frame.
+    width.store(widthEdit->GetValue());
+    TakeWidth();
+    TakeAlphaFromEdit();
+  }
+}
+
+void TFxClient::CmAlphaSlider() {
+  alpha = alphaSlider->GetValue();
+  alphaEdit->SetValue(alpha, false);
+  ApplyWipeParameters(alpha, width.load());
+}
+
+void TFxClient::CmImage() {
+  if (!ChooseOpenFile(ImageFiles, this, QStringLiteral("Load Image")))
+    return;
+  pattern.Release();
+  SetState(kStateNoPattern);
+
+  int32_t code = kOk;
+  BufferedFile file;
+  if (!file.Open(ImageFiles.fileName)) {
+    code = kErrCannotOpen;
+  } else {
+    code = ReadTargaPattern(file, pattern);
+    file.Close();
+    if (code == kOk && (!preview->SetImage(pattern.pixels.data(), pattern.width, pattern.height) ||
+                        !Device.SetPattern(pattern.pixels.data(), pattern.width, pattern.height))) {
+      pattern.Release();
+      code = kErrNoMemory;
+    }
+  }
+
+  if (code != kOk) {
+    // Nothing of the previous pattern may stay on show once it is gone.
+    preview->SetImage(nullptr, 0, 0);
+    Device.SetPattern(nullptr, 0, 0);
+    if (code == kErrNoMemory) {
+      ReportErrorPlain(code, "Load Image");
+    } else {
+      ReportError(code, "Load Image", ImageFiles.fileName);
+    }
+    return;
+  }
+  SetState(kStateIdle);
+  ApplyWipeParameters(alpha, width.load());
+}
+
+bool TFxClient::CmExport() {
+  // FIXME: choose the files and run the export engine with the progress
+  // dialog once the engine is in.
+  return false;
+}
+
+void TFxClient::CmPlay() {
+  if (playing) {
+    EndPlay();
+    playing = false;
+    SetState(kStateIdle);
+    return;
+  }
+  const int32_t code = BeginPlay();
+  if (code != kOk) {
+    EndPlay();
+    ReportErrorPlain(code, "Start Playback");
+    return;
+  }
+  SetState(kStatePlaying);
+  playing = true;
+  RunCard();
+}
+
+int32_t TFxClient::BeginPlay() {
+  // FrameRate is the card's by now: the device's Open set it.
+  return playback.Begin(DurationMs(), FrameRate);
+}
+
+void TFxClient::EndPlay() {
+  playback.End();
+}
+
+void TFxClient::RunCard() {
+  playback.RunCard();
+}
+
+void TFxClient::CmAbout() {
+  FxAboutDlg about(this);
+  about.exec();
+}
+
+FxAboutDlg::FxAboutDlg(QWidget* parent) : TEDialog(kAboutDialogTemplate, parent) {}

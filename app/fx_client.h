@@ -1,0 +1,112 @@
+#pragma once
+
+#include <QWidget>
+#include <atomic>
+#include <cstdint>
+
+#include "app/playback.h"
+#include "controls/te_dialog.h"
+#include "wipe/grey_image.h"
+
+class ImageControl;
+class TEVSlider;
+class TIntEdit;
+class TimeCodeEdit;
+
+// The whole user interface: the wipe's parameters (Alpha, the position of
+// the soft edge; Width, its softness; Duration, the length of one pass), the
+// loaded pattern, and the commands Image, Play/Stop, Export and About. It
+// opens the card when it is set up; a card that cannot be opened ends the
+// program.
+//
+// States decide what can be used: 1 no pattern, 2 pattern loaded, 3 playing.
+class TFxClient : public TEDialog {
+  Q_OBJECT
+
+ public:
+  static constexpr int kStateNoPattern = 1;
+  static constexpr int kStateIdle = 2;
+  static constexpr int kStatePlaying = 3;
+
+  // wParam of the device failure message.
+  static constexpr intptr_t kDeviceFailureTag = 9;
+
+  TFxClient();
+  ~TFxClient() override;
+
+  // Enables the items for a state; nothing when it is the current one.
+  void SetState(int newState);
+  int State() const { return state; }
+  bool Playing() const { return playing; }
+
+  // Shows wipe position alpha with edge width w in the preview and on the
+  // card, with the wait cursor meanwhile.
+  void ApplyWipeParameters(int32_t alphaValue, int32_t w);
+
+  // The loaded pattern at file size; empty in state 1.
+  bool HasPattern() const { return !pattern.Empty(); }
+  const GreyImage& Pattern() const { return pattern; }
+  int32_t Alpha() const { return alpha; }
+  // The edge width, 0..255; the playback worker reads it while it runs.
+  int32_t Width() const { return width.load(std::memory_order_relaxed); }
+  // One pass in milliseconds, clamped to the control's 3..10000.
+  int32_t DurationMs() const;
+
+  ImageControl* Preview() const { return preview; }
+  TimeCodeEdit* DurationEdit() const { return timeEdit; }
+  TIntEdit* AlphaEdit() const { return alphaEdit; }
+  TIntEdit* WidthEdit() const { return widthEdit; }
+  TEVSlider* AlphaSlider() const { return alphaSlider; }
+  QWidget* SliderFrame() const { return sliderFrame; }
+  const Playback& Player() const { return playback; }
+
+ protected:
+  void SetupWindow() override;
+  const ResponseTable& Responses() const override { return kResponses; }
+
+ private:
+  intptr_t EvDeviceFailure(intptr_t tag, intptr_t code);
+  void EvValueChanged(intptr_t id);
+  void CmAlphaSlider();
+  void CmImage();
+  bool CmExport();
+  void CmPlay();
+  void CmAbout();
+
+  int32_t BeginPlay();
+  void EndPlay();
+  void RunCard();
+  // The alpha range and the slider's ruler for the current width.
+  void TakeWidth();
+  // Alpha from its edit (clamped to the range), echoed on the slider, shown.
+  void TakeAlphaFromEdit();
+
+  // Children, owned through Qt parenting.
+  TimeCodeEdit* timeEdit = nullptr;
+  ImageControl* preview = nullptr;
+  QWidget* sliderFrame = nullptr;
+  TIntEdit* alphaEdit = nullptr;
+  TIntEdit* widthEdit = nullptr;
+  TEVSlider* alphaSlider = nullptr;
+
+  int32_t alpha = 128;
+  std::atomic<int32_t> width{48};
+  int state = 0;
+  bool playing = false;
+  GreyImage pattern;
+
+  // The worker, the positions and the frame index of the running playback.
+  CardPlayer card;
+  Playback playback;
+
+  static const ResponseEntry kEntries[];
+  static const ResponseTable kResponses;
+};
+
+// The About box: the program's name and version.
+class FxAboutDlg : public TEDialog {
+  Q_OBJECT
+
+ public:
+  explicit FxAboutDlg(QWidget* parent);
+};

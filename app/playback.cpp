@@ -1,0 +1,180 @@
+#include "app/playback.h"
+
+#include <pthread.h>
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <system_error>
+#include <utility>
+
+#include "device/orvane_device.h"
+#include "support/error_codes.h"
+#include "support/time_code.h"
+
+std::atomic<int32_t> StopFlag{1};
+
+namespace {
+
+// The step from normal to highest thread priority, in nice levels.
+constexpr int kRaisedPriorityStep = 2;
+
+bool StandardLauncher(std::thread& worker, std::function<void()> body) {
+  try {
+    worker = std::thread(std::move(body));
+  } catch (const std::system_error&) {
+    return false;
+  }
+  pthread_setname_np(worker.native_handle(), "orvane-play");
+  return true;
+}
+
+WorkerLauncher& CurrentLauncher() {
+  static WorkerLauncher launcher = StandardLauncher;
+  return launcher;
+}
+
+// Raises the calling thread's priority for its life, best effort: without
+// the privilege to do so the thread simply keeps its priority.
+class RaisedThreadPriority {
+ public:
+  RaisedThreadPriority() : thread_(static_cast<id_t>(gettid())) {
+    errno = 0;
+    const int nice = getpriority(PRIO_PROCESS, thread_);
+    if (errno != 0)
+      return;
+    normal_ = nice;
+    raised_ = setpriority(PRIO_PROCESS, thread_, nice - kRaisedPriorityStep) == 0;
+  }
+  ~RaisedThreadPriority() {
+    if (raised_)
+      setpriority(PRIO_PROCESS, thread_, normal_);
+  }
+  RaisedThreadPriority(const RaisedThreadPriority&) = delete;
+  RaisedThreadPriority& operator=(const RaisedThreadPriority&) = delete;
+
+ private:
+  id_t thread_;
+  int normal_ = 0;
+  bool raised_ = false;
+};
+
+bool Stopping() {
+  return StopFlag.load(std::memory_order_acquire) != 0;
+}
+
+}  // namespace
+
+FieldPositions PassPositions(PlayPass pass, int32_t i, int32_t span, int32_t halfFrames) {
+  const int32_t n = halfFrames;
+  const int32_t s = span;
+  if (pass == PlayPass::In)
+    return {(i * s + n / 2) / n, (i * s + s / 2 + n / 2) / n};
+  return {((n - i) * s + n / 2) / n, ((n - i) * s - s / 2 + n / 2) / n};
+}
+
+int32_t CardPlayer::StartPlayback() {
+  return device_.StartPlayback();
+}
+
+void CardPlayer::StopPlayback() {
+  device_.StopPlayback();
+}
+
+bool CardPlayer::QueueFrame(int32_t p1, int32_t p2, int32_t w) {
+  return device_.QueueFrame(p1, p2, w);
+}
+
+void CardPlayer::Run() {
+  if (device_.Initialised())
+    device_.Driver().vdc_Run();
+}
+
+WorkerLauncher SetWorkerLauncher(WorkerLauncher launcher) {
+  WorkerLauncher previous = std::move(CurrentLauncher());
+  CurrentLauncher() = launcher ? std::move(launcher) : WorkerLauncher(StandardLauncher);
+  return previous;
+}
+
+Playback::Playback(PlayDevice& device, const std::atomic<int32_t>& width)
+    : device_(device), width_(width) {}
+
+int32_t Playback::Begin(int32_t durationMs, float fps) {
+  if (WorkerRunning())
+    return kErrPlaying;
+  const int32_t code = device_.StartPlayback();
+  if (code != kOk)
+    return code;
+  framesQueued_.store(0, std::memory_order_relaxed);
+  noRoomWaits_.store(0, std::memory_order_relaxed);
+  positionSpan_ = width_.load(std::memory_order_relaxed) + 256;
+  halfFrames_ = MsToFrames(durationMs, fps) / 2;
+
+  // As much of the in pass as the FIFO holds, so the card starts full.
+  frameIndex_ = 0;
+  while (frameIndex_ < halfFrames_ && QueueCurrent(PlayPass::In)) {
+  }
+  prefilled_ = frameIndex_;
+
+  StopFlag.store(0, std::memory_order_release);
+  if (!CurrentLauncher()(worker_, [this] { Worker(); }))
+    return kErrFatal;
+  return kOk;
+}
+
+void Playback::RunCard() {
+  device_.Run();
+}
+
+void Playback::End() {
+  StopFlag.exchange(1, std::memory_order_acq_rel);
+  if (worker_.joinable())
+    worker_.join();
+  device_.StopPlayback();
+}
+
+void Playback::Worker() {
+  RaisedThreadPriority priority;
+  Loop();
+}
+
+bool Playback::QueueCurrent(PlayPass pass) {
+  const FieldPositions p = PassPositions(pass, frameIndex_, positionSpan_, halfFrames_);
+  if (!device_.QueueFrame(p.p1, p.p2, width_.load(std::memory_order_relaxed)))
+    return false;
+  ++frameIndex_;
+  framesQueued_.fetch_add(1, std::memory_order_relaxed);
+  return true;
+}
+
+bool Playback::RunPass(PlayPass pass) {
+  while (frameIndex_ < halfFrames_) {
+    if (Stopping())
+      return false;
+    if (!QueueCurrent(pass)) {
+      noRoomWaits_.fetch_add(1, std::memory_order_relaxed);
+      std::this_thread::sleep_for(kNoRoomWait);
+    }
+    if (Stopping())
+      return false;
+  }
+  return true;
+}
+
+void Playback::Loop() {
+  // The first in pass goes on from where the pre-fill stopped.
+  for (;;) {
+    if (Stopping())
+      return;
+    if (!RunPass(PlayPass::In))
+      return;
+    frameIndex_ = 0;
+    if (!RunPass(PlayPass::Out))
+      return;
+    frameIndex_ = 0;
+    // Passes of no frames queue nothing; without a pause here the worker
+    // would spin at raised priority until Stop.
+    if (halfFrames_ <= 0)
+      std::this_thread::sleep_for(kNoRoomWait);
+  }
+}

@@ -1,0 +1,211 @@
+#include <gtest/gtest.h>
+
+#include <chrono>
+
+#include "controls/time_code_edit.h"
+#include "support/error_codes.h"
+#include "tests/app/fx_fixture.h"
+#include "tests/app/play_tables.h"
+#include "tests/device/device_fixture.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+using std::chrono::milliseconds;
+
+class FxPlayTest : public FxTest {
+ protected:
+  // The dialog with a pattern loaded, on a card of the given standard.
+  TFxClient& StartLoaded(const char* standard = "ntsc") {
+    TFxClient& c = Start({{"ORVINTER_SIM_STANDARD", standard}});
+    ChooseImage(WritePattern("diagonal.tga"));
+    EXPECT_EQ(c.State(), TFxClient::kStateIdle);
+    sim = std::make_unique<SimulatedCard>(Device);
+    EXPECT_TRUE(sim->Found());
+    return c;
+  }
+  const PlayTable& Table() const { return FrameRate == kPalFrameRate ? kPalTable : kNtscTable; }
+
+  // The frame the card shows now and its number; -1 for the still alpha.
+  int32_t Shown(std::vector<uint8_t>& picture) const {
+    return sim->Shown(picture, Device.Pattern().size());
+  }
+  bool ShowsTableFrame(const std::vector<uint8_t>& picture, int32_t frame, int32_t w) const {
+    const FieldPositions at = TableFrame(Table(), frame);
+    return picture == ExpectedFrame(Device.Pattern(), at.p1, at.p2, w);
+  }
+  // Runs the program's loop until the card shows a frame numbered at least
+  // `from`; its number, or -1 after two seconds.
+  int32_t WaitForFrame(std::vector<uint8_t>& picture, int32_t from) {
+    const Clock::time_point end = Clock::now() + milliseconds(2000);
+    while (Clock::now() < end) {
+      const int32_t frame = Shown(picture);
+      if (frame >= from)
+        return frame;
+      QTest::qWait(5);
+    }
+    return -1;
+  }
+
+  std::unique_ptr<SimulatedCard> sim;
+};
+
+class FxPlayStandardTest : public FxPlayTest, public ::testing::WithParamInterface<const char*> {};
+
+TEST_P(FxPlayStandardTest, PlaysForThreeSecondsAndStops) {
+  TFxClient& c = StartLoaded(GetParam());
+  Click(kIdPlay);
+  ASSERT_TRUE(c.Playing()) << (prompter.messages.empty() ? "" : prompter.messages[0].text);
+  EXPECT_EQ(c.State(), TFxClient::kStatePlaying);
+  EXPECT_EQ(c.ItemText(kIdPlay), "&Stop");
+  EXPECT_EQ(Switched(), (std::vector<bool>{false, false, false, false, true}));
+  EXPECT_TRUE(c.Item(kIdAlpha)->isEnabled());
+  EXPECT_TRUE(c.Item(kIdWidth)->isEnabled());
+  EXPECT_EQ(c.Player().HalfFrames(), Table().halfFrames);
+  EXPECT_EQ(c.Player().PositionSpan(), 304);
+  EXPECT_GT(c.Player().Prefilled(), 5);
+
+  // Every frame the card shows is the tables' frame of its number.
+  std::vector<uint8_t> picture;
+  int32_t underrunsAtFirstFrame = -1;
+  int checked = 0;
+  const Clock::time_point end = Clock::now() + milliseconds(3000);
+  while (Clock::now() < end) {
+    QTest::qWait(37);
+    const int32_t frame = Shown(picture);
+    if (frame < 0)
+      continue;
+    if (underrunsAtFirstFrame < 0)
+      underrunsAtFirstFrame = sim->underruns();
+    ASSERT_TRUE(ShowsTableFrame(picture, frame, 48)) << "frame " << frame;
+    ++checked;
+  }
+  const int32_t underruns = sim->underruns();
+  const int32_t errors = sim->protocolErrors();
+  const int32_t framesShown = sim->framesShown();
+
+  const Clock::time_point stop = Clock::now();
+  Click(kIdPlay);
+  EXPECT_LT(Clock::now() - stop, milliseconds(200)) << "Stop is handled at once";
+  EXPECT_FALSE(c.Playing());
+  EXPECT_EQ(c.State(), TFxClient::kStateIdle);
+  EXPECT_EQ(c.ItemText(kIdPlay), "&Play");
+  EXPECT_EQ(Switched(), (std::vector<bool>{true, true, true, true, true}));
+  EXPECT_FALSE(c.Player().WorkerRunning());
+  EXPECT_EQ(Device.FifoSize(), 0) << "the FIFO goes back at Stop";
+  EXPECT_EQ(StopFlag.load(), 1);
+
+  ASSERT_GE(underrunsAtFirstFrame, 0) << "the card showed frames";
+  EXPECT_EQ(underruns, underrunsAtFirstFrame) << "no underrun after the first frame";
+  EXPECT_EQ(errors, 0);
+  EXPECT_GE(framesShown, static_cast<int32_t>(3 * FrameRate * 0.8f));
+  EXPECT_LE(framesShown, static_cast<int32_t>(3 * FrameRate) + 2);
+  EXPECT_GT(checked, 30);
+  EXPECT_TRUE(prompter.messages.empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Standards, FxPlayStandardTest, ::testing::Values("ntsc", "pal"));
+
+TEST_F(FxPlayTest, ShortestDurationPlaysNothingAndStillStopsAtOnce) {
+  TFxClient& c = StartLoaded();
+  c.DurationEdit()->SetTime(3, false);
+  ASSERT_EQ(c.DurationMs(), 3);
+  Click(kIdPlay);
+  ASSERT_TRUE(c.Playing());
+  EXPECT_EQ(c.Player().HalfFrames(), 0);
+  QTest::qWait(200);
+  EXPECT_EQ(c.Player().FramesQueued(), 0);
+  EXPECT_EQ(sim->framesShown(), 0);
+  EXPECT_EQ(sim->protocolErrors(), 0);
+  const Clock::time_point stop = Clock::now();
+  Click(kIdPlay);
+  EXPECT_LT(Clock::now() - stop, milliseconds(100));
+  EXPECT_FALSE(c.Player().WorkerRunning());
+  EXPECT_EQ(c.State(), TFxClient::kStateIdle);
+}
+
+TEST_F(FxPlayTest, PlayAfterAStopInAPassStartsAtTheInPassFirstFrame) {
+  TFxClient& c = StartLoaded();
+  Click(kIdPlay);
+  std::vector<uint8_t> picture;
+  ASSERT_GE(WaitForFrame(picture, Table().halfFrames / 2), 0);
+  Click(kIdPlay);
+  ASSERT_FALSE(c.Playing());
+  const int32_t stoppedAt = c.Player().FrameIndex();
+
+  Click(kIdPlay);
+  ASSERT_TRUE(c.Playing());
+  // Numbered from 0 again, and frame n of the new run is the tables'
+  // frame n: the sweep starts over rather than going on from stoppedAt.
+  const int32_t frame = WaitForFrame(picture, 0);
+  ASSERT_GE(frame, 0);
+  EXPECT_LT(frame, c.Player().Prefilled());
+  EXPECT_TRUE(ShowsTableFrame(picture, frame, 48))
+      << "frame " << frame << " after a stop at pass frame " << stoppedAt;
+  Click(kIdPlay);
+  EXPECT_EQ(sim->protocolErrors(), 0);
+}
+
+TEST_F(FxPlayTest, WidthChangedWhilePlayingReachesTheNextFrame) {
+  TFxClient& c = StartLoaded();
+  Click(kIdPlay);
+  std::vector<uint8_t> picture;
+  const int32_t before = WaitForFrame(picture, 0);
+  ASSERT_GE(before, 0);
+  EXPECT_TRUE(ShowsTableFrame(picture, before, 48));
+
+  Type(c.WidthEdit(), "100");
+  ASSERT_EQ(c.Width(), 100);
+  const int32_t queuedAtChange = static_cast<int32_t>(c.Player().FramesQueued());
+  const int32_t after = WaitForFrame(picture, queuedAtChange + 1);
+  ASSERT_GE(after, 0);
+  EXPECT_TRUE(ShowsTableFrame(picture, after, 100))
+      << "frame " << after << ": the new width, over the span of the old one";
+  EXPECT_EQ(c.Player().PositionSpan(), 304);
+  Click(kIdPlay);
+  EXPECT_EQ(sim->protocolErrors(), 0);
+}
+
+TEST_F(FxPlayTest, PlayThatCannotStartReportsAndCanBeTriedAgain) {
+  const struct {
+    const char* what;
+    std::initializer_list<ScopedCardEnv::Setting> settings;
+    bool refuseWorker;
+    const char* text;
+  } cases[] = {
+      {"worker", {}, true, "Fatal (data or code destroyed)"},
+      {"fifo", {{"ORVINTER_SIM_FIFO_FAIL", "1"}}, false, "Not enough memory in video driver"},
+      {"resources",
+       {{"ORVINTER_SIM_UNAVAILABLE", "9"}},
+       false,
+       "Can not attach hardware resources"},
+  };
+  for (const auto& f : cases) {
+    prompter.messages.clear();
+    TFxClient& c = Start(f.settings);
+    ChooseImage(WritePattern("diagonal.tga"));
+    ASSERT_EQ(c.State(), TFxClient::kStateIdle) << f.what;
+    {
+      ScopedWorkerLauncher launcher(
+          f.refuseWorker ? WorkerLauncher([](std::thread&, std::function<void()>) { return false; })
+                         : WorkerLauncher());
+      Click(kIdPlay);
+    }
+    ASSERT_EQ(prompter.messages.size(), 1u) << f.what;
+    EXPECT_EQ(prompter.messages[0].text, f.text);
+    EXPECT_EQ(prompter.messages[0].caption, "Start Playback");
+    EXPECT_FALSE(c.Playing()) << f.what;
+    EXPECT_EQ(c.State(), TFxClient::kStateIdle);
+    EXPECT_EQ(c.ItemText(kIdPlay), "&Play");
+    EXPECT_EQ(Device.FifoSize(), 0) << f.what << ": released after the failure";
+    EXPECT_EQ(StopFlag.load(), 1);
+    if (f.refuseWorker) {
+      Click(kIdPlay);
+      EXPECT_TRUE(c.Playing()) << "Play works once a worker can start";
+      Click(kIdPlay);
+    }
+    frame.reset();
+  }
+}
+
+}  // namespace
