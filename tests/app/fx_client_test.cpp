@@ -7,6 +7,7 @@
 #include <fstream>
 
 #include "controls/ev_slider.h"
+#include "controls/private_messages.h"
 #include "controls/time_code_edit.h"
 #include "support/error_codes.h"
 #include "tests/app/fx_fixture.h"
@@ -266,6 +267,13 @@ TEST_F(FxTest, VersionQuestionAnsweredOkWorksOn) {
   EXPECT_EQ(closed, 0);
   EXPECT_TRUE(Device.Initialised());
   EXPECT_EQ(c.State(), TFxClient::kStateNoPattern);
+
+  // Only the set-up's own failure message ends the program.
+  EXPECT_TRUE(SendPrivateMessage(&c, WM_DEVICEFAILURE, 8, kErrNoDevice));
+  Settle();
+  EXPECT_TRUE(prompter.messages.empty());
+  EXPECT_EQ(closed, 0);
+  EXPECT_TRUE(Device.Initialised());
 }
 
 TEST_F(FxTest, AboutShowsNameAndVersionModally) {
