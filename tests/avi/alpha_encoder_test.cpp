@@ -133,6 +133,19 @@ TEST(AlphaEncoderTest, EncodesLineShapes) {
   }
 }
 
+TEST(AlphaEncoderTest, LiteralEndsAtTheFirstEightEqualBytesWhereverTheyStart) {
+  // Long lines take the wide search; seven equal bytes before the eight
+  // must not stop it.
+  for (uint32_t start = 1; start <= 100; ++start) {
+    Bytes line = NoRuns(128);
+    std::fill_n(line.begin() + start, 8, line[start]);
+    if (start >= 10)
+      std::fill_n(line.begin() + (start - 9), 7, line[start - 9]);
+    const Encoded e = RoundTrip(line, 128, 1);
+    EXPECT_EQ(LoadLe32(e.bytes.data() + 4), (start + 3) & ~3u) << "eight from " << start;
+  }
+}
+
 TEST(AlphaEncoderTest, SkipsPageTailTooShortForLiteral) {
   // 254 fill lines leave 4 bytes in the first page; the literal line after
   // them starts the next page and its segment passes over the tail.

@@ -1,0 +1,253 @@
+#include "avi/export.h"
+
+#include <algorithm>
+#include <cstring>
+#include <memory>
+#include <vector>
+
+#include "avi/alpha_encoder.h"
+#include "avi/avi_video_data.h"
+#include "avi/device_frame.h"
+#include "avi/export_buffers.h"
+#include "avi/export_session.h"
+#include "avi/mask_picture.h"
+#include "support/error_codes.h"
+#include "support/report_error.h"
+#include "support/time_code.h"
+
+namespace {
+
+// Starts the output frame with the source frame's video field blocks, in
+// their stored order; every other block is dropped. 0, 6 for a frame whose
+// blocks do not fit it, 8 when the output buffer is full.
+int32_t AppendVideoFieldBlocks(std::span<const uint8_t> source, DeviceFrameBuilder& out) {
+  FrameBlockWalker walker(source);
+  FrameBlock block;
+  while (walker.Next(block)) {
+    if (block.header.Type() != kVideoFieldBlock)
+      continue;
+    const int32_t code = out.AppendStored(block.whole);
+    if (code != kOk)
+      return code;
+  }
+  return walker.Status();
+}
+
+// Appends one field's alpha block: the transition table for position applied
+// to the field of the pattern, then the lead of zeros and the encoded field.
+// The alpha is computed in the source frame buffer, whose video blocks have
+// been copied out by now. 0, or 8 when the block does not fit.
+int32_t AppendAlphaField(DeviceFrameBuilder& out, uint32_t tag, int32_t position, int32_t edgeWidth,
+                         const uint8_t* field, int32_t width, int32_t lines, ExportBuffers& b) {
+  const size_t bytes = static_cast<size_t>(width) * static_cast<size_t>(lines);
+  BuildTransitionTable(b.table, position, edgeWidth);
+  ApplyTransitionTable(b.sourceFrame.data(), field, b.table, bytes);
+  const std::span<uint8_t> room = out.BeginBlock(tag);
+  if (room.size() < kAlphaLeadBytes)
+    return kErrBadParameter;
+  std::memset(room.data(), 0, kAlphaLeadBytes);
+  const uint32_t encoded =
+      EncodeAlphaField(std::span<const uint8_t>(b.sourceFrame.data(), bytes), width, lines,
+                       room.subspan(kAlphaLeadBytes), b.segmentScratch);
+  if (encoded == 0)
+    return kErrBadParameter;
+  return out.EndBlock(kAlphaLeadBytes + encoded);
+}
+
+// The source of a transition: the AVI file when there is a usable one, else
+// empty frames at the frame size and the program's frame rate.
+std::unique_ptr<VideoData> OpenTransitionSource(const std::string& path, int32_t width,
+                                                int32_t height) {
+  if (!path.empty()) {
+    auto avi = std::make_unique<AVIVideoData>(path);
+    if (avi->GetStatus() == kOk)
+      return avi;
+  }
+  return std::make_unique<VideoData>(width, height);
+}
+
+bool FrameSizeFits(int32_t width, int32_t height) {
+  return width > 0 && height >= 2 && width <= kExportMaxWidth && height <= kExportMaxHeight;
+}
+
+bool Refuse(int32_t code, const char* caption, const std::string& file, int32_t* out) {
+  // Neither message names a file.
+  if (code == kErrVideoParameters || code == kErrNoMemory)
+    ReportErrorPlain(code, caption);
+  else
+    ReportError(code, caption, file);
+  if (out)
+    *out = code;
+  return false;
+}
+
+}  // namespace
+
+void ExportFieldPositions(int32_t frame, int32_t frameCount, int32_t edgeWidth, int32_t& p1,
+                          int32_t& p2) {
+  const int64_t span = static_cast<int64_t>(edgeWidth) + 256;
+  // A one-frame transition would have no half to divide by; it holds the
+  // wipe's first frame.
+  const int64_t half = std::max(1, frameCount / 2);
+  const int64_t quarter = frameCount / 4;
+  const int64_t i = frame;
+  if (i <= half) {
+    p1 = static_cast<int32_t>((i * span + quarter) / half);
+    p2 = static_cast<int32_t>((i * span + span / 2 + quarter) / half);
+  } else {
+    const int64_t left = static_cast<int64_t>(frameCount) - i;
+    p1 = static_cast<int32_t>((left * span + quarter) / half);
+    p2 = static_cast<int32_t>((left * span - span / 2 + quarter) / half);
+  }
+}
+
+bool ExportTransition(ExportProgress* progress, const std::string& sourcePath,
+                      const std::string& outPath, int32_t durationMs,
+                      std::span<const uint8_t> pattern, int32_t width, int32_t height,
+                      int32_t edgeWidth, int32_t* code) {
+  // The alpha is computed at the frame size from a pattern of that size;
+  // anything the buffers cannot hold is refused before a file is touched.
+  const size_t frameBytes = static_cast<size_t>(std::max(width, 0)) * std::max(height, 0);
+  if (!FrameSizeFits(width, height) || pattern.size() < frameBytes)
+    return Refuse(kErrVideoParameters, "Write AVI", outPath, code);
+  ExportBuffers* buffers = nullptr;
+  if (AcquireExportBuffers(buffers) != kOk)
+    return Refuse(kErrNoMemory, "Write AVI", outPath, code);
+
+  const std::unique_ptr<VideoData> source = OpenTransitionSource(sourcePath, width, height);
+  const int32_t frames =
+      std::max(0, MsToFrames(durationMs, static_cast<float>(source->GetFrameRate())));
+  std::vector<uint8_t> format(source->GetFormat(), source->GetFormat() + source->GetFormatSize());
+  if (format.size() >= kBitmapBitCountOffset + 2)
+    StoreLe16(format.data() + kBitmapBitCountOffset, 32);  // biBitCount
+
+  ExportSession session(progress, outPath);
+  int32_t result = session.Begin(*source, frames, static_cast<uint32_t>(width),
+                                 static_cast<uint32_t>(height), format);
+  if (result != kOk)
+    return session.End(ExportEnding::kFailed, result, code);
+
+  const int32_t fieldLines = height / 2;
+  const std::span<const uint8_t> firstField =
+      pattern.first(static_cast<size_t>(width) * fieldLines);
+  // The second field starts after all of the first, which for an odd height
+  // holds one line more than is encoded.
+  const uint8_t* secondField = pattern.data() + static_cast<size_t>(width) * (height - fieldLines);
+  const std::span<uint8_t> sourceFrame(buffers->sourceFrame);
+  for (int32_t i = 0; i < frames; ++i) {
+    int32_t size = 0;
+    result = source->ReadFrame(i, sourceFrame, size);
+    if (result != kOk)
+      return session.End(ExportEnding::kStopped, result, source->GetFileName(), code);
+
+    DeviceFrameBuilder out(buffers->outputFrame);
+    result = AppendVideoFieldBlocks(sourceFrame.first(static_cast<size_t>(size)), out);
+    int32_t p1 = 0, p2 = 0;
+    ExportFieldPositions(i, frames, edgeWidth, p1, p2);
+    if (result == kOk) {
+      result = AppendAlphaField(out, kAlphaFieldBlock, p1, edgeWidth, firstField.data(), width,
+                                fieldLines, *buffers);
+    }
+    if (result == kOk) {
+      result = AppendAlphaField(out, kAlphaFieldBlock | kSecondFieldBit, p2, edgeWidth, secondField,
+                                width, fieldLines, *buffers);
+    }
+    // A frame that is malformed, or whose video leaves no room for the
+    // alpha, is the source's fault.
+    if (result != kOk)
+      return session.End(ExportEnding::kStopped, kErrBadFile, source->GetFileName(), code);
+
+    result = session.WriteFrame(out.Frame(), i + 1);
+    if (result == kErrCancelled)
+      return session.End(ExportEnding::kStopped, result, code);
+    if (result != kOk)
+      return session.End(ExportEnding::kFailed, result, code);
+  }
+  return session.End(ExportEnding::kFinished, kOk, code);
+}
+
+bool ExportMaskSequence(ExportProgress* progress, const std::string& sourcePath,
+                        std::string& maskPath, const std::string& outPath, int32_t* code) {
+  if (sourcePath.empty())
+    return Refuse(kErrNoFile, "Open AVI", sourcePath, code);
+  AVIVideoData source(sourcePath);
+  if (source.GetStatus() != kOk)
+    return Refuse(kErrNoFile, "Open AVI", sourcePath, code);
+  const int32_t formatSize = source.GetFormatSize();
+  if (formatSize < static_cast<int32_t>(kBitmapHeightOffset + 4))
+    return Refuse(kErrBadFile, "Open AVI", sourcePath, code);
+  const uint32_t width = LoadLe32(source.GetFormat() + kBitmapWidthOffset);
+  const uint32_t height = LoadLe32(source.GetFormat() + kBitmapHeightOffset);
+  if (width > static_cast<uint32_t>(kExportMaxWidth) ||
+      height > static_cast<uint32_t>(kExportMaxHeight)) {
+    return Refuse(kErrBadFile, "Open AVI", sourcePath, code);
+  }
+  ExportBuffers* buffers = nullptr;
+  if (AcquireExportBuffers(buffers) != kOk)
+    return Refuse(kErrNoMemory, "Write AVI", outPath, code);
+
+  const int32_t frames = source.GetFrameCount();
+  ExportSession session(progress, outPath);
+  int32_t result =
+      session.Begin(source, frames, width, height,
+                    std::span<const uint8_t>(source.GetFormat(), static_cast<size_t>(formatSize)));
+  if (result != kOk)
+    return session.End(ExportEnding::kFailed, result, code);
+
+  const std::span<uint8_t> sourceFrame(buffers->sourceFrame);
+  for (int32_t i = 0; i < frames; ++i) {
+    MaskPicture mask;
+    result = ReadMaskPicture(maskPath, buffers->maskImage, mask);
+    if (result == kErrNoFile || result == kErrCannotRead) {
+      // The first missing number ends the sequence. Without a single mask
+      // there is no file to make, and the mask is what to report.
+      if (i == 0)
+        return session.End(ExportEnding::kFailed, result, maskPath, code);
+      break;
+    }
+    if (result != kOk)
+      return session.End(ExportEnding::kStopped, result, maskPath, code);
+    NextNumberedName(maskPath);
+    ExtractMaskLines(mask, buffers->maskImage, buffers->maskLines);
+
+    int32_t size = 0;
+    result = source.ReadFrame(i, sourceFrame, size);
+    if (result != kOk)
+      return session.End(ExportEnding::kStopped, result, source.GetFileName(), code);
+    DeviceFrameBuilder out(buffers->outputFrame);
+    result = AppendVideoFieldBlocks(sourceFrame.first(static_cast<size_t>(size)), out);
+    const size_t fieldBytes = static_cast<size_t>(mask.width) * kMaskFieldLines;
+    const std::span<const uint8_t> lines(buffers->maskLines);
+    if (result == kOk)
+      result = out.AppendBlock(kMaskFieldBlock, lines.first(fieldBytes));
+    if (result == kOk)
+      result =
+          out.AppendBlock(kMaskFieldBlock | kSecondFieldBit, lines.subspan(fieldBytes, fieldBytes));
+    if (result != kOk)
+      return session.End(ExportEnding::kStopped, kErrBadFile, source.GetFileName(), code);
+
+    result = session.WriteFrame(out.Frame(), i + 1);
+    if (result == kErrCancelled)
+      return session.End(ExportEnding::kStopped, result, code);
+    if (result != kOk)
+      return session.End(ExportEnding::kFailed, result, code);
+  }
+  return session.End(ExportEnding::kFinished, kOk, code);
+}
+
+void NextNumberedName(std::string& path) {
+  // Only the file name counts: a dot in a folder name is not its extension.
+  const size_t slash = path.rfind('/');
+  const size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
+  size_t end = path.find('.', nameStart);
+  if (end == std::string::npos)
+    end = path.size();
+  for (size_t k = end; k-- > 1;) {
+    const auto next = static_cast<signed char>(static_cast<signed char>(path[k]) + 1);
+    if (next <= '9') {
+      path[k] = static_cast<char>(next);
+      return;
+    }
+    path[k] = '0';
+  }
+}

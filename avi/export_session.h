@@ -1,0 +1,79 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <span>
+#include <string>
+
+#include "avi/avi_format.h"
+#include "avi/avi_writer.h"
+
+class ExportProgress;
+class VideoData;
+
+// The headers of an export's one video stream at rate frames per second: a
+// frame period of 1000000 / rate microseconds and a stream rate of
+// rate x 1000 over a scale of 1000 (33366 and 29970 at 29.97, 40000 and
+// 25000 at 25). A rate that is not positive leaves both to the writer.
+MainHeader ExportMainHeader(double rate, int32_t frameCount, uint32_t width, uint32_t height);
+StreamHeader ExportStreamHeader(double rate, int32_t quality);
+
+// How an export ends, which decides what happens to the output file.
+enum class ExportEnding {
+  // Every frame written, or the input ran out: close the file; a failure to
+  // close is the export's failure.
+  kFinished,
+  // Stopped on purpose (a cancel) or by its input (a source frame or mask
+  // that cannot be used): close the file so the frames so far are kept,
+  // whatever closing gives, and report why it stopped.
+  kStopped,
+  // A failure while writing, or nothing worth keeping: the partial file goes
+  // and a file that was at the output path before stays as it was.
+  kFailed,
+};
+
+// The output side of one export: the writer with its one stream, the
+// progress display, and the report at the end. Reports come after the
+// progress has closed, so a message never sits under a progress display.
+class ExportSession {
+ public:
+  ExportSession(ExportProgress* progress, const std::string& outPath);
+  ~ExportSession();
+  ExportSession(const ExportSession&) = delete;
+  ExportSession& operator=(const ExportSession&) = delete;
+
+  // Creates the output file with the headers for frameCount frames of the
+  // source's rate and quality and the given format, then opens the
+  // progress. 0 or the writer's code.
+  int32_t Begin(const VideoData& source, int32_t frameCount, uint32_t width, uint32_t height,
+                std::span<const uint8_t> format);
+
+  // Writes one device frame as the key frame "00dc" and tells the progress
+  // that done frames are complete. 0, 15 when the user asked to stop, or the
+  // writer's code.
+  int32_t WriteFrame(std::span<const uint8_t> frame, int32_t done);
+
+  // Ends the export: reason is 0 for kFinished, else the code that stopped it,
+  // reported with file (the output path when empty; code 2 without a name;
+  // 15 not at all). Stores the final code in code when given; true only for
+  // a finished file that closed without error.
+  bool End(ExportEnding ending, int32_t reason, const std::string& file, int32_t* code);
+  bool End(ExportEnding ending, int32_t reason, int32_t* code) {
+    return End(ending, reason, std::string(), code);
+  }
+
+  const std::string& OutPath() const { return outPath_; }
+
+ private:
+  void CloseProgress();
+
+  ExportProgress* progress_;
+  bool progressOpen_ = false;
+  std::string outPath_;
+  std::unique_ptr<AviWriter> writer_;
+  int32_t stream_ = 0;
+};
+
+// Reports an export's failure under "Write AVI" as the program does: code 2
+// without a name, 15 not at all, any other code with file.
+void ReportExportError(int32_t code, const std::string& file);

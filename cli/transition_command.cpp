@@ -1,0 +1,145 @@
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "avi/avi_video_data.h"
+#include "avi/export.h"
+#include "cli/command_status.h"
+#include "cli/commands.h"
+#include "cli/terminal_progress.h"
+#include "cli/video_standard.h"
+#include "support/buffered_file.h"
+#include "support/error_codes.h"
+#include "support/report_error.h"
+#include "support/time_code.h"
+#include "wipe/field_split.h"
+#include "wipe/targa_pattern.h"
+
+namespace {
+
+// The ranges of the effect dialog's Width and Duration controls.
+constexpr int32_t kMinDurationMs = 3;
+constexpr int32_t kMaxDurationMs = 10000;
+
+struct TransitionOptions {
+  std::string pattern;
+  int32_t width = 48;
+  std::string duration = "1000";
+  std::string source;
+  std::string standard = "ntsc";
+  std::string out;
+};
+
+// Reads the pattern and brings it to the frame size as the card's device
+// does. 0 or the code already reported.
+int32_t LoadPattern(const std::string& path, const VideoStandard& standard,
+                    std::vector<uint8_t>& fieldSplit) {
+  BufferedFile file;
+  if (!file.Open(path)) {
+    ReportError(kErrCannotOpen, "Load Image", path);
+    return kErrCannotOpen;
+  }
+  GreyImage image;
+  const int32_t code = ReadTargaPattern(file, image);
+  if (code != kOk) {
+    if (code == kErrNoMemory)
+      ReportErrorPlain(code, "Load Image");
+    else
+      ReportError(code, "Load Image", path);
+    return code;
+  }
+  if (!ScaleToFieldSplit(fieldSplit, standard.width, standard.height, image.pixels.data(),
+                         image.width, image.height)) {
+    ReportErrorPlain(kErrNoMemory, "Load Image");
+    return kErrNoMemory;
+  }
+  return kOk;
+}
+
+// A source given by name must be usable: the export itself would quietly
+// go on without it, which on a command line hides a typing mistake.
+int32_t CheckSource(const std::string& path, const VideoStandard& standard) {
+  AVIVideoData source(path);
+  const int32_t status = source.GetStatus();
+  if (status != kOk) {
+    if (status == kErrNoMemory)
+      ReportErrorPlain(status, "Open AVI");
+    else
+      ReportError(status, "Open AVI", path);
+    return status;
+  }
+  if (source.GetFormatSize() >= 12) {
+    const int32_t w = static_cast<int32_t>(LoadLe32(source.GetFormat() + kBitmapWidthOffset));
+    const int32_t h = static_cast<int32_t>(LoadLe32(source.GetFormat() + kBitmapHeightOffset));
+    if (w != standard.width || h != standard.height) {
+      std::fprintf(stderr,
+                   "transition: note: the source's frames are %dx%d, the %s alpha %dx%d; "
+                   "use --standard to match them\n",
+                   w, h, standard.name, standard.width, standard.height);
+    }
+  }
+  return kOk;
+}
+
+int RunTransition(const TransitionOptions& options) {
+  VideoStandard standard = kNtsc;
+  if (!ParseVideoStandard(options.standard, standard)) {
+    std::fprintf(stderr, "transition: --standard is ntsc or pal, not '%s'\n",
+                 options.standard.c_str());
+    return kExitUsage;
+  }
+  int32_t durationMs = 0;
+  if (!ParseDuration(options.duration, standard.frameRate, durationMs) ||
+      durationMs < kMinDurationMs || durationMs > kMaxDurationMs) {
+    std::fprintf(stderr,
+                 "transition: --duration is %d to %d milliseconds, or a time code "
+                 "00:00:00:01 to 00:00:10:00 at the standard's frame rate; not '%s'\n",
+                 kMinDurationMs, kMaxDurationMs, options.duration.c_str());
+    return kExitUsage;
+  }
+
+  std::vector<uint8_t> pattern;
+  if (LoadPattern(options.pattern, standard, pattern) != kOk)
+    return kExitFailure;
+  if (!options.source.empty() && CheckSource(options.source, standard) != kOk)
+    return kExitFailure;
+
+  // The export runs at the source's rate, or at the program's when there is
+  // no source; the card's standard sets it here as the device would.
+  FrameRate = standard.frameRate;
+  TerminalProgress progress;
+  int32_t code = kOk;
+  const bool written = ExportTransition(&progress, options.source, options.out, durationMs, pattern,
+                                        standard.width, standard.height, options.width, &code);
+  if (written) {
+    std::printf("%s: %d frames\n", options.out.c_str(), static_cast<int>(progress.Done()));
+    return kExitOk;
+  }
+  return ExitForExportCode(code, options.out, progress.Done());
+}
+
+}  // namespace
+
+void AddTransitionCommand(CLI::App& app, int& status) {
+  auto options = std::make_shared<TransitionOptions>();
+  CLI::App* sub = app.add_subcommand(
+      "transition", "Export a wipe transition: the edge runs in and out over the duration");
+  sub->add_option("--pattern", options->pattern, "Wipe pattern, a 24- or 32-bit TARGA file")
+      ->required();
+  sub->add_option("--width", options->width, "Softness of the edge, 0 to 255")
+      ->check(CLI::Range(0, 255))
+      ->capture_default_str();
+  sub->add_option("--duration", options->duration,
+                  "Length of the transition: milliseconds (3 to 10000) or a time code "
+                  "HH:MM:SS:FF at the standard's frame rate")
+      ->capture_default_str();
+  sub->add_option("--source", options->source,
+                  "Card recording (AVI) whose video the frames carry; frames past its end "
+                  "carry alpha only");
+  sub->add_option("--standard", options->standard,
+                  "ntsc (640x480, 29.97 frames a second) or pal (768x576, 25)")
+      ->capture_default_str();
+  sub->add_option("-o,--output", options->out, "AVI file to write")->required();
+  sub->callback([options, &status] { status = RunTransition(*options); });
+}
