@@ -4,7 +4,8 @@
 //    asked for, never reading or writing outside its spans;
 //  - as the alpha of a field (the same bytes after the first, lines of the
 //    chosen width), the encoder fits in its bounds and the decoder gives back
-//    the first lineBytes / 4 * 4 bytes of every line.
+//    the first lineBytes / 4 * 4 bytes of every line, and any buffer too
+//    small for the result is refused.
 // The buffers are heap blocks of exact size, so any overrun is caught.
 #include <cstddef>
 #include <cstdint>
@@ -82,6 +83,17 @@ void RoundTrip(std::span<const uint8_t> alpha, int32_t lineBytes) {
   }
   std::vector<uint8_t> tight(size - 1);
   if (EncodeAlphaField(alpha, lineBytes, lines, tight, scratch) != 0)
+    __builtin_trap();
+
+  // Running out of room anywhere on the way, in the output or in the
+  // segment list, is refused too; the cut points come from the input.
+  const uint8_t pick = alpha.empty() ? 0 : alpha[alpha.size() / 2];
+  std::vector<uint8_t> partial(size * pick / 256);
+  if (EncodeAlphaField(alpha, lineBytes, lines, partial, scratch) != 0)
+    __builtin_trap();
+  std::vector<uint8_t> fewSegments(scratch.size() * pick / 256);
+  const uint32_t withFew = EncodeAlphaField(alpha, lineBytes, lines, exact, fewSegments);
+  if (withFew != 0 && (withFew != size || std::memcmp(exact.data(), encoded.data(), size) != 0))
     __builtin_trap();
 }
 
