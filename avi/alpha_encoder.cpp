@@ -21,9 +21,11 @@ uint32_t RoundUp4(uint32_t v) {
 // A segment's counts are single bytes. One that took every word of a page
 // would count 256, so the last word of such a page is left unused instead.
 // Only an operation that would end exactly at the page end can get there,
-// and only when the segment began at the page start with nothing skipped.
+// and only when the segment's words began at the page start. Its skip does
+// not rule that out: the words it passes over may be the previous page's
+// unused tail, so the used words and the room left are what tell.
 bool OwnsWholePage(AlphaSegmentCursor& segment, int32_t room) {
-  return segment.Skip() == 0 && segment.Used() * 4 + room == kPage;
+  return segment.Used() * 4 + room == kPage;
 }
 
 struct LineWriter {

@@ -3,12 +3,98 @@
 // kept in the repository.
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
 #include <string>
 
+#include "avi/avi_format.h"
+#include "fuzz/alpha_fuzz_input.h"
+#include "fuzz/seed_avi.h"
+#include "fuzz/seed_frames.h"
 #include "wipe/builtin_patterns.h"
 #include "wipe/targa_writer.h"
 
 namespace fs = std::filesystem;
+using Bytes = SeedBytes;
+
+namespace {
+
+int seeds = 0;
+
+bool Save(const fs::path& path, const Bytes& bytes) {
+  std::ofstream out(path, std::ios::binary);
+  out.write(reinterpret_cast<const char*>(bytes.data()),
+            static_cast<std::streamsize>(bytes.size()));
+  if (!out)
+    return false;
+  ++seeds;
+  return true;
+}
+
+bool TargaSeeds(const fs::path& dir) {
+  for (const char* name : {"radial-out", "checker", "horizontal-left-to-right"}) {
+    GreyImage image;
+    if (!RenderBuiltinPattern(name, 13, 7, image))
+      return false;
+    for (int depth : {24, 32}) {
+      const std::string path =
+          (dir / (std::string(name) + "-" + std::to_string(depth) + ".tga")).string();
+      if (WriteTargaGrey(path, image, depth) != 0)
+        return false;
+      ++seeds;
+    }
+  }
+  return true;
+}
+
+bool FrameBlockSeeds(const fs::path& dir) {
+  const Bytes empty = {'O', 'R', 'V', '1'};
+  return Save(dir / "empty", empty) && Save(dir / "video-only", SeedDeviceFrame(1, 0, 0)) &&
+         Save(dir / "video-alpha", SeedDeviceFrame(2, 64, 4)) &&
+         Save(dir / "video-mask-alpha", SeedDeviceFrame(3, 16, 8, true));
+}
+
+bool AlphaSeeds(const fs::path& dir) {
+  struct Shape {
+    int32_t lineBytes;
+    int32_t lines;
+  };
+  const Shape shapes[] = {{0, 3},   {4, 40},  {6, 20},  {64, 16},
+                          {640, 4}, {721, 3}, {768, 6}, {1030, 2}};
+  for (const Shape& s : shapes) {
+    size_t index = 0;
+    while (kAlphaFuzzLineWidths[index] != s.lineBytes)
+      ++index;
+    for (int kind = 0; kind < 4; ++kind) {
+      Bytes input = {static_cast<uint8_t>(index), static_cast<uint8_t>(s.lines)};
+      const Bytes encoded = SeedAlphaField(s.lineBytes, s.lines, kind);
+      if (encoded.empty())
+        return false;
+      input.insert(input.end(), encoded.begin(), encoded.end());
+      const std::string name =
+          std::to_string(s.lineBytes) + "x" + std::to_string(s.lines) + "-" + std::to_string(kind);
+      if (!Save(dir / name, input))
+        return false;
+    }
+  }
+  return true;
+}
+
+bool AviSeeds(const fs::path& dir) {
+  const Bytes one = WrittenAvi(dir, 1, kFourCCOrvt, false);
+  const Bytes three = WrittenAvi(dir, 3, kFourCCOrvd, false);
+  const Bytes mixed = WrittenAvi(dir, 3, kFourCCOrvt, true);
+  const Bytes odml = OpenDmlAvi(dir);
+  if (one.empty() || three.empty() || mixed.empty() || odml.empty())
+    return false;
+  const Bytes compact = WithoutJunk(three);
+  const Bytes compactMixed = WithoutJunk(mixed);
+  return Save(dir / "one-frame", one) && Save(dir / "three-frames", compact) &&
+         Save(dir / "with-audio", compactMixed) &&
+         Save(dir / "walked", WithoutIndexFlag(compactMixed)) &&
+         Save(dir / "absolute-index", WithAbsoluteIndex(compact)) && Save(dir / "open-dml", odml);
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
   if (argc < 2) {
@@ -16,18 +102,24 @@ int main(int argc, char** argv) {
     return 2;
   }
   const fs::path root = argv[1];
-  const fs::path targa = root / "targa_pattern";
-  fs::create_directories(targa);
-  int n = 0;
-  for (const char* name : {"radial-out", "checker", "horizontal-left-to-right"}) {
-    GreyImage image;
-    if (!RenderBuiltinPattern(name, 13, 7, image)) return 1;
-    for (int depth : {24, 32}) {
-      const std::string path = (targa / (std::string(name) + "-" + std::to_string(depth) + ".tga")).string();
-      if (WriteTargaGrey(path, image, depth) != 0) return 1;
-      ++n;
+  struct Target {
+    const char* name;
+    bool (*write)(const fs::path&);
+  };
+  const Target targets[] = {
+      {"targa_pattern", TargaSeeds},
+      {"avi_video_data", AviSeeds},
+      {"frame_blocks", FrameBlockSeeds},
+      {"alpha_decoder", AlphaSeeds},
+  };
+  for (const Target& t : targets) {
+    const fs::path dir = root / t.name;
+    fs::create_directories(dir);
+    if (!t.write(dir)) {
+      std::fprintf(stderr, "make_seeds: could not write the %s seeds\n", t.name);
+      return 1;
     }
   }
-  std::printf("%d seeds\n", n);
+  std::printf("%d seeds\n", seeds);
   return 0;
 }

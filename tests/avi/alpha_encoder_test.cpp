@@ -180,6 +180,25 @@ TEST(AlphaEncoderTest, NoSegmentCountsAWholePage) {
   EXPECT_EQ(LoadLe32(e.bytes.data() + 2044), 0u);
 }
 
+TEST(AlphaEncoderTest, NoSegmentCountsAWholePageAfterSkippedTail) {
+  // The same line after 254 zero lines: the 4 bytes left of the first page
+  // are too few for the literal it starts with, so its segment passes over
+  // them. It still begins at the page start, and must not take the page
+  // whole either.
+  Bytes field(255 * 768, 0);
+  for (size_t i = 0; i < 768; ++i) {
+    field[254 * 768 + i] = static_cast<uint8_t>(i == 0 ? 250 : (i - 1) / 8);
+  }
+  const Encoded e = RoundTrip(field, 768, 255);
+  const auto segments = Segments(e);
+  ASSERT_EQ(segments.size(), 256u);
+  EXPECT_EQ(segments[254], std::make_pair(1, 254));
+  EXPECT_EQ(segments[255].first, 2);
+  EXPECT_EQ(LoadLe32(e.bytes.data() + 1020), 0u);
+  EXPECT_EQ(LoadLe32(e.bytes.data() + 2040), 0u);
+  EXPECT_EQ(LoadLe32(e.bytes.data() + 2044), 0u);
+}
+
 TEST(AlphaEncoderTest, RoundTripsFieldsOfCardSizes) {
   uint32_t x = 12345;
   for (auto [w, h] : {std::pair{640, 240}, std::pair{768, 288}, std::pair{721, 7}}) {
