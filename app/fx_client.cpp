@@ -1,5 +1,8 @@
 #include "app/fx_client.h"
 
+#include "avi/export.h"
+#include "avi/termometer_dialog.h"
+
 #include <QGuiApplication>
 
 #include "app/fx_templates.h"
@@ -209,9 +212,28 @@ void TFxClient::CmImage() {
 }
 
 bool TFxClient::CmExport() {
-  // FIXME: choose the files and run the export engine with the progress
-  // dialog once the engine is in.
-  return false;
+  const QString sourceTitle = QStringLiteral("Source AVI with JPEG");
+  const QString saveTitle = QStringLiteral("Save AVI");
+  if (HasPattern()) {
+    // Without a source the wipe is exported as alpha alone.
+    std::string sourcePath;
+    if (ChooseOpenFile(AviFiles, this, sourceTitle))
+      sourcePath = AviFiles.fileName;
+    if (!ChooseSaveFile(AviFiles, this, saveTitle))
+      return false;
+    TermometerDialog progress(this);
+    return ExportTransition(&progress, sourcePath, AviFiles.fileName, DurationMs(),
+                            Device.Pattern(), Device.FrameWidth(), Device.FrameHeight(), Width());
+  }
+  if (!ChooseOpenFile(AviFiles, this, sourceTitle))
+    return false;
+  if (!ChooseOpenFile(ImageFiles, this, QStringLiteral("First TARGA with mask")))
+    return false;
+  const std::string sourcePath = AviFiles.fileName;
+  if (!ChooseSaveFile(AviFiles, this, saveTitle))
+    return false;
+  TermometerDialog progress(this);
+  return ExportMaskSequence(&progress, sourcePath, ImageFiles.fileName, AviFiles.fileName);
 }
 
 void TFxClient::CmPlay() {

@@ -25,6 +25,7 @@
 #include "tests/cardsim/card_library.h"
 #include "tests/cardsim/scoped_env.h"
 #include "wipe/field_split.h"
+#include "wipe/builtin_patterns.h"
 #include "wipe/grey_image.h"
 #include "wipe/targa_writer.h"
 #include "wipe/transition_table.h"

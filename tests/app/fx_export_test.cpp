@@ -1,0 +1,172 @@
+// The Export command end to end: file choices answered through the chooser
+// seam, the real export engine, the progress dialog, the real simulated card.
+#include <QTimer>
+#include <map>
+
+#include "avi/export.h"
+#include "avi/termometer_control.h"
+#include "avi/termometer_dialog.h"
+#include "tests/app/fx_fixture.h"
+#include "tests/avi/export_test_support.h"
+
+namespace {
+
+using avitest::Bytes;
+using exporttest::Block;
+
+class FxExportTest : public FxTest {
+ protected:
+  void TearDown() override {
+    AviFiles.fileName.clear();
+    AviFiles.initialDir.clear();
+    FxTest::TearDown();
+  }
+
+  // Runs Export with each dialog, by title, answered with a path or
+  // cancelled (a title not in answers is cancelled).
+  void Export(const std::map<std::string, std::string>& answers) {
+    ScopedFileChooser chooser(
+        [answers](const FileDialogRequest& request) -> std::optional<FileDialogAnswer> {
+          const auto it = answers.find(request.title.toStdString());
+          if (it == answers.end())
+            return std::nullopt;
+          return FileDialogAnswer{QString::fromStdString(it->second), 1};
+        });
+    Click(kIdExport);
+  }
+
+  // A card recording of frames frames, each with one video field block.
+  std::string WriteSource(const char* name, int frames) {
+    std::vector<Bytes> list;
+    for (int i = 0; i < frames; ++i)
+      list.push_back(avitest::DeviceFrame(static_cast<uint32_t>(i + 1), 40 + i));
+    const std::string path = Path(name);
+    avitest::WriteAll(path, avitest::SimpleAvi(list, FourCC("ORVD")).Build());
+    return path;
+  }
+
+  void LoadPattern() {
+    ChooseImage(WritePattern("wipe.tga"));
+    ASSERT_EQ(Client().State(), TFxClient::kStateIdle);
+  }
+
+  // The alpha the first field of frame i must carry.
+  Bytes ExpectedFirstField(int32_t i, int32_t frames) {
+    int32_t p1 = 0, p2 = 0;
+    ExportFieldPositions(i, frames, Client().Width(), p1, p2);
+    const size_t fieldBytes = Device.Pattern().size() / 2;
+    return exporttest::ExpectedAlpha(Device.Pattern().data(), fieldBytes, p1, Client().Width());
+  }
+};
+
+TEST_F(FxExportTest, WipeWithSourceKeepsItsVideoAndAddsAlphaOfBothFields) {
+  Start();
+  LoadPattern();
+  const std::string source = WriteSource("source.avi", 3);
+  const std::string out = Path("wipe.avi");
+  Export({{"Source AVI with JPEG", source}, {"Save AVI", out}});
+  EXPECT_TRUE(prompter.messages.empty());
+
+  // The source runs at 25 frames a second: one second of wipe is 25 frames.
+  const auto frames = exporttest::ReadBlocks(out);
+  ASSERT_EQ(frames.size(), 25u);
+  const std::vector<uint32_t> withVideo = {kVideoFieldBlock, kAlphaFieldBlock,
+                                           kAlphaFieldBlock | kSecondFieldBit};
+  const std::vector<uint32_t> alphaOnly = {kAlphaFieldBlock, kAlphaFieldBlock | kSecondFieldBit};
+  for (size_t i = 0; i < frames.size(); ++i)
+    EXPECT_EQ(exporttest::Tags(frames[i]), i < 3 ? withVideo : alphaOnly) << i;
+  EXPECT_EQ(frames[1][0].payload.size(), 41u) << "the source's video is copied whole";
+
+  const int32_t w = Device.FrameWidth(), lines = Device.FrameHeight() / 2;
+  for (int32_t i : {0, 12, 24}) {
+    const Block& first = frames[static_cast<size_t>(i)][i < 3 ? 1 : 0];
+    EXPECT_EQ(exporttest::DecodeAlphaBlock(first, w, lines), ExpectedFirstField(i, 25)) << i;
+  }
+  EXPECT_EQ(AviFiles.fileName, out);
+}
+
+TEST_F(FxExportTest, WipeWithoutSourceCarriesAlphaOnlyAtTheCardsRate) {
+  Start();
+  LoadPattern();
+  const std::string out = Path("alpha.avi");
+  Export({{"Save AVI", out}});
+  EXPECT_TRUE(prompter.messages.empty());
+  AVIVideoData written(out);
+  ASSERT_EQ(written.GetStatus(), 0);
+  EXPECT_EQ(written.GetFrameCount(), MsToFrames(1000, FrameRate));
+  EXPECT_EQ(written.GetMainHeader().width, static_cast<uint32_t>(Device.FrameWidth()));
+  EXPECT_EQ(written.GetMainHeader().height, static_cast<uint32_t>(Device.FrameHeight()));
+  for (const auto& blocks : exporttest::ReadBlocks(out))
+    ASSERT_EQ(blocks.size(), 2u);
+}
+
+TEST_F(FxExportTest, CancelledSaveWritesNothing) {
+  Start();
+  LoadPattern();
+  Export({});
+  EXPECT_TRUE(prompter.messages.empty());
+  EXPECT_TRUE(QDir(QString::fromStdString(Path(""))).entryList({"*.avi"}).isEmpty());
+}
+
+TEST_F(FxExportTest, CancelInTheProgressDialogKeepsAValidFileOfTheFramesWritten) {
+  Start();
+  LoadPattern();
+  const std::string out = Path("cancelled.avi");
+  // While the export runs, the progress dialog lets pending events through
+  // after every frame: press Escape in it once the fifth frame is shown.
+  QTimer watcher;
+  bool pressed = false;
+  QObject::connect(&watcher, &QTimer::timeout, [&] {
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+      auto* dialog = qobject_cast<TermometerDialog*>(w);
+      if (!pressed && dialog && dialog->Showing() && dialog->Bar()->Position() >= 5) {
+        pressed = true;
+        QTest::keyClick(dialog, Qt::Key_Escape);
+      }
+    }
+  });
+  watcher.start(0);
+  Export({{"Save AVI", out}});
+  watcher.stop();
+  ASSERT_TRUE(pressed);
+  EXPECT_TRUE(prompter.messages.empty()) << "a cancel shows nothing";
+  AVIVideoData written(out);
+  ASSERT_EQ(written.GetStatus(), 0);
+  EXPECT_EQ(written.GetFrameCount(), 5);
+}
+
+TEST_F(FxExportTest, WithoutPatternMasksAreCombinedWithTheSourceUntilOneIsMissing) {
+  Start();
+  ASSERT_EQ(Client().State(), TFxClient::kStateNoPattern);
+  const std::string source = WriteSource("rec.avi", 4);
+  GreyImage mask;
+  ASSERT_TRUE(RenderBuiltinPattern("radial-out", 64, 128, mask));
+  ASSERT_EQ(WriteTargaGrey(Path("m001.tga"), mask, 24), 0);
+  ASSERT_EQ(WriteTargaGrey(Path("m002.tga"), mask, 32), 0);
+  const std::string out = Path("masked.avi");
+  Export({{"Source AVI with JPEG", source},
+          {"First TARGA with mask", Path("m001.tga")},
+          {"Save AVI", out}});
+  EXPECT_TRUE(prompter.messages.empty());
+  const auto frames = exporttest::ReadBlocks(out);
+  ASSERT_EQ(frames.size(), 2u);
+  const std::vector<uint32_t> tags = {kVideoFieldBlock, kMaskFieldBlock,
+                                      kMaskFieldBlock | kSecondFieldBit};
+  EXPECT_EQ(exporttest::Tags(frames[0]), tags);
+  // Equal first bytes per pixel at 24 and 32 bits give equal mask blocks.
+  EXPECT_EQ(frames[0][1], frames[1][1]);
+  EXPECT_EQ(frames[0][1].payload.size(), 64u * 64u);
+  EXPECT_EQ(ImageFiles.fileName, Path("m003.tga"));
+}
+
+TEST_F(FxExportTest, MaskExportWithoutUsableSourceSaysNoFile) {
+  Start();
+  Export({{"Source AVI with JPEG", Path("missing.avi")},
+          {"First TARGA with mask", Path("m001.tga")},
+          {"Save AVI", Path("x.avi")}});
+  ASSERT_EQ(prompter.messages.size(), 1u);
+  EXPECT_EQ(prompter.messages[0].caption, "Open AVI");
+  EXPECT_EQ(prompter.messages[0].text, "No file '" + Path("missing.avi") + "'");
+}
+
+}  // namespace
