@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdio>
 
 #include "controls/time_code_edit.h"
 #include "support/error_codes.h"
@@ -54,6 +55,13 @@ class FxPlayStandardTest : public FxPlayTest, public ::testing::WithParamInterfa
 
 TEST_P(FxPlayStandardTest, PlaysForThreeSecondsAndStops) {
   TFxClient& c = StartLoaded(GetParam());
+  // The pictures of one whole sweep, made beforehand, so that checking a
+  // frame costs no more than comparing it.
+  std::vector<std::vector<uint8_t>> sweep;
+  for (int32_t n = 0; n < 2 * Table().halfFrames; ++n) {
+    const FieldPositions at = TableFrame(Table(), n);
+    sweep.push_back(ExpectedFrame(Device.Pattern(), at.p1, at.p2, 48));
+  }
   const Clock::time_point started = Clock::now();
   Click(kIdPlay);
   ASSERT_TRUE(c.Playing()) << (prompter.messages.empty() ? "" : prompter.messages[0].text);
@@ -78,7 +86,7 @@ TEST_P(FxPlayStandardTest, PlaysForThreeSecondsAndStops) {
       continue;
     if (underrunsAtFirstFrame < 0)
       underrunsAtFirstFrame = sim->underruns();
-    ASSERT_TRUE(ShowsTableFrame(picture, frame, 48)) << "frame " << frame;
+    ASSERT_TRUE(picture == sweep[static_cast<size_t>(frame) % sweep.size()]) << "frame " << frame;
     ++checked;
   }
   const int32_t underruns = sim->underruns();
@@ -100,10 +108,15 @@ TEST_P(FxPlayStandardTest, PlaysForThreeSecondsAndStops) {
   ASSERT_GE(underrunsAtFirstFrame, 0) << "the card showed frames";
   EXPECT_EQ(underruns, underrunsAtFirstFrame) << "no underrun after the first frame";
   EXPECT_EQ(errors, 0);
+  std::printf(
+      "%s: %d frames shown in %.2f s, %d pre-filled, %d underruns after the first frame, "
+      "%d protocol errors, %d frames checked\n",
+      GetParam(), framesShown, seconds, c.Player().Prefilled(), underruns - underrunsAtFirstFrame,
+      errors, checked);
   // Real time: one frame per period since the card started, never more.
   EXPECT_GE(framesShown, static_cast<int32_t>(3 * FrameRate * 0.8f));
   EXPECT_LE(framesShown, static_cast<int32_t>(seconds * FrameRate) + 2) << seconds << " s";
-  EXPECT_GE(checked, 15);
+  EXPECT_GE(checked, 30);
   EXPECT_TRUE(prompter.messages.empty());
 }
 

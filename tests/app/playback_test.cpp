@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdio>
 #include <ctime>
 #include <mutex>
 #include <thread>
@@ -233,6 +234,8 @@ TEST_F(PlaybackTest, WaitsInsteadOfSpinning) {
     const double cpu = ProcessCpuMs() - cpuBefore;
     const double wall = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
     playback.End();
+    std::printf("%s: %.1f ms of processor in %.1f ms, %lld waits for room\n", c.what, cpu, wall,
+                static_cast<long long>(playback.NoRoomWaits()));
     EXPECT_LT(cpu, wall / 4) << c.what << ": " << cpu << " ms of processor in " << wall << " ms";
     EXPECT_TRUE(card.Frames().empty()) << c.what;
     // At most one retry per wait; the clock may stretch a wait, never shorten it.
