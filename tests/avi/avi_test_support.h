@@ -6,6 +6,7 @@
 // produces.
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cstdint>
 #include <filesystem>
@@ -26,8 +27,10 @@ class ScratchDir {
  public:
   ScratchDir() {
     const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    path_ = fs::temp_directory_path() /
-            ("orvane_avi_" + std::string(info->test_suite_name()) + "_" + info->name());
+    // The process id keeps two test runs at once (two builds, two checkouts)
+    // out of each other's files.
+    path_ = fs::temp_directory_path() / ("orvane_avi_" + std::string(info->test_suite_name()) +
+                                         "_" + info->name() + "_" + std::to_string(getpid()));
     fs::remove_all(path_);
     fs::create_directories(path_);
   }
