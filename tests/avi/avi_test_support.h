@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
@@ -26,8 +28,11 @@ class ScratchDir {
  public:
   ScratchDir() {
     const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+    // The process id keeps two builds that test at once (two worktrees, say)
+    // out of each other's folders.
     path_ = fs::temp_directory_path() /
-            ("orvane_avi_" + std::string(info->test_suite_name()) + "_" + info->name());
+            ("orvane_avi_" + std::string(info->test_suite_name()) + "_" + info->name() + "_" +
+             std::to_string(::getpid()));
     fs::remove_all(path_);
     fs::create_directories(path_);
   }
