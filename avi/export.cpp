@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 #include <memory>
+#include <new>
 #include <vector>
 
 #include "avi/alpha_encoder.h"
@@ -117,7 +118,13 @@ bool ExportTransition(ExportProgress* progress, const std::string& sourcePath,
   const std::unique_ptr<VideoData> source = OpenTransitionSource(sourcePath, width, height);
   const int32_t frames =
       std::max(0, MsToFrames(durationMs, static_cast<float>(source->GetFrameRate())));
-  std::vector<uint8_t> format(source->GetFormat(), source->GetFormat() + source->GetFormatSize());
+  // The format comes from the source file and may be of any size.
+  std::vector<uint8_t> format;
+  try {
+    format.assign(source->GetFormat(), source->GetFormat() + source->GetFormatSize());
+  } catch (const std::bad_alloc&) {
+    return Refuse(kErrNoMemory, "Write AVI", outPath, code);
+  }
   if (format.size() >= kBitmapBitCountOffset + 2)
     StoreLe16(format.data() + kBitmapBitCountOffset, 32);  // biBitCount
 

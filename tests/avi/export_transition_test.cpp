@@ -257,13 +257,6 @@ TEST_F(ExportTransitionTest, CancelKeepsTheFramesWrittenAndShowsNothing) {
   EXPECT_EQ(dir_.Names().size(), 1u);
 }
 
-TEST_F(ExportTransitionTest, ProgressSeesEveryFrame) {
-  RecordingProgress progress;
-  ASSERT_TRUE(Export("", 300, nullptr, &progress));
-  EXPECT_EQ(progress.updates, (std::vector<int32_t>{1, 2, 3, 4, 5, 6, 7, 8, 9}));
-  EXPECT_EQ(progress.closes, 1);
-}
-
 TEST_F(ExportTransitionTest, FailureLeavesTheEarlierFileAsItWas) {
   const Bytes earlier = Text("an earlier export");
   WriteAll(out_, earlier);

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -63,8 +64,8 @@ class CliFolder {
  public:
   CliFolder() {
     const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    path_ = fs::temp_directory_path() /
-            ("orvane_cli_" + std::string(info->test_suite_name()) + "_" + info->name());
+    path_ = fs::temp_directory_path() / ("orvane_cli_" + std::string(info->test_suite_name()) +
+                                         "_" + info->name() + "_" + std::to_string(::getpid()));
     fs::remove_all(path_);
     fs::create_directories(path_);
   }

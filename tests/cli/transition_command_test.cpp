@@ -8,6 +8,7 @@
 #include "avi/export.h"
 #include "support/buffered_file.h"
 #include "support/time_code.h"
+#include "tests/avi/export_test_support.h"
 #include "tests/cli/cli_run.h"
 #include "wipe/field_split.h"
 #include "wipe/targa_pattern.h"
@@ -16,31 +17,8 @@
 namespace {
 
 using namespace clitest;
-
-struct Block {
-  uint32_t tag = 0;
-  std::vector<uint8_t> payload;
-  bool operator==(const Block&) const = default;
-};
-
-std::vector<std::vector<Block>> ReadBlocks(const fs::path& path) {
-  std::vector<std::vector<Block>> frames;
-  AVIVideoData file(path.string());
-  EXPECT_EQ(file.GetStatus(), 0) << path;
-  std::vector<uint8_t> buffer(kSourceFrameCapacity);
-  for (int32_t i = 0; i < file.GetFrameCount(); ++i) {
-    int32_t size = 0;
-    EXPECT_EQ(file.ReadFrame(i, buffer, size), 0);
-    FrameBlockWalker walker(std::span<const uint8_t>(buffer.data(), static_cast<size_t>(size)));
-    FrameBlock block;
-    std::vector<Block> blocks;
-    while (walker.Next(block))
-      blocks.push_back({block.header.tag, {block.payload.begin(), block.payload.end()}});
-    EXPECT_EQ(walker.Status(), 0);
-    frames.push_back(blocks);
-  }
-  return frames;
-}
+using exporttest::Block;
+using exporttest::ReadBlocks;
 
 // The pattern as the card's device holds it.
 std::vector<uint8_t> FieldSplitPattern(const fs::path& targa, int32_t width, int32_t height) {
@@ -111,14 +89,14 @@ TEST(TransitionCommandTest, CarriesTheSourceVideoAndDropsItsOtherBlocks) {
   CliFolder dir;
   ASSERT_EQ(dir.Run("patterns " + Quote(dir / "p") + " --size 64x48").status, 0);
   ASSERT_EQ(dir.Run("make-source --frames 4 -o " + Quote(dir / "s.avi")).status, 0);
-  const auto source = ReadBlocks(dir / "s.avi");
+  const auto source = ReadBlocks((dir / "s.avi").string());
   ASSERT_EQ(source.size(), 4u);
 
   const CliResult made =
       dir.Run("transition --pattern " + Quote(dir / "p" / "checker.tga") + " --source " +
               Quote(dir / "s.avi") + " --duration 200 -o " + Quote(dir / "out.avi"));
   ASSERT_EQ(made.status, 0) << made.err;
-  const auto written = ReadBlocks(dir / "out.avi");
+  const auto written = ReadBlocks((dir / "out.avi").string());
   ASSERT_EQ(written.size(), 6u);
   for (size_t i = 0; i < written.size(); ++i) {
     std::vector<Block> want;
