@@ -121,9 +121,7 @@ int32_t OrvaneDevice::StartPlayback() {
   return kOk;
 }
 
-void OrvaneDevice::StopPlayback() {
-  if (!initialised)
-    return;
+void OrvaneDevice::ReleaseFifo() {
   const OrvinterApi& card = binding.Api();
   if (fifoBase != nullptr) {
     card.vdc_Stop();
@@ -131,6 +129,13 @@ void OrvaneDevice::StopPlayback() {
   }
   fifoSize = 0;
   fifoBase = nullptr;
+}
+
+void OrvaneDevice::StopPlayback() {
+  if (!initialised)
+    return;
+  ReleaseFifo();
+  const OrvinterApi& card = binding.Api();
   card.vdc_unregister(kResourceFifoDma);
   card.vdc_unregister(kResourceFrameInterrupt);
   card.vdc_unregister(kResourceAlpha);
@@ -139,13 +144,8 @@ void OrvaneDevice::StopPlayback() {
 void OrvaneDevice::Close() {
   if (!libraryLoaded)
     return;
+  ReleaseFifo();
   const OrvinterApi& card = binding.Api();
-  if (fifoBase != nullptr) {
-    card.vdc_Stop();
-    card.vdc_ReleaseVideoFifo();
-  }
-  fifoSize = 0;
-  fifoBase = nullptr;
   Release(pattern);
   Release(alphaMap);
   card.vdc_unregister_all();

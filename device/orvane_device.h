@@ -63,6 +63,8 @@ class OrvaneDevice {
   const OrvinterBinding& Binding() const { return binding; }
 
  private:
+  // Stops the card's FIFO playback and gives the FIFO back, if one is held.
+  void ReleaseFifo();
   bool HasPattern() const;
 
   bool libraryLoaded = false;
