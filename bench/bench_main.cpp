@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "bench/ratio_report.h"
+
 namespace {
 
 // Console output as usual, plus the times kept for the ratio table.
@@ -19,6 +21,12 @@ class RatioReporter : public benchmark::ConsoleReporter {
       if (slash == std::string::npos) continue;
       const std::string role = name.substr(slash + 1);
       if (role != "subject" && role != "baseline") continue;
+      const auto peak = run.counters.find(kPeakBytesCounter);
+      if (peak != run.counters.end()) {
+        Pair& pair = memoryPairs_[name.substr(0, slash)];
+        (role == "subject" ? pair.subject : pair.baseline) = peak->second.value;
+        continue;
+      }
       Pair& pair = pairs_[name.substr(0, slash)];
       // Seconds, so a pair may use different display units.
       const double seconds =
@@ -28,11 +36,18 @@ class RatioReporter : public benchmark::ConsoleReporter {
   }
 
   void PrintRatios() const {
-    std::printf("\n%-52s %14s %14s %8s\n", "figure", "subject us", "baseline us", "ratio");
+    std::printf("\n%-66s %14s %14s %8s\n", "figure", "subject us", "baseline us", "ratio");
     for (const auto& [figure, pair] : pairs_) {
       if (pair.subject <= 0 || pair.baseline <= 0) continue;
-      std::printf("%-52s %14.2f %14.2f %8.2f\n", figure.c_str(), pair.subject * 1e6,
+      std::printf("%-66s %14.2f %14.2f %8.2f\n", figure.c_str(), pair.subject * 1e6,
                   pair.baseline * 1e6, pair.subject / pair.baseline);
+    }
+    if (memoryPairs_.empty()) return;
+    std::printf("\n%-66s %14s %14s %8s\n", "memory figure", "subject MiB", "baseline MiB", "ratio");
+    for (const auto& [figure, pair] : memoryPairs_) {
+      if (pair.subject <= 0 || pair.baseline <= 0) continue;
+      std::printf("%-66s %14.1f %14.1f %8.2f\n", figure.c_str(), pair.subject / 1048576.0,
+                  pair.baseline / 1048576.0, pair.subject / pair.baseline);
     }
   }
 
@@ -42,6 +57,7 @@ class RatioReporter : public benchmark::ConsoleReporter {
     double baseline = 0;
   };
   std::map<std::string, Pair> pairs_;
+  std::map<std::string, Pair> memoryPairs_;
 };
 
 }  // namespace

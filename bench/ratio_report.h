@@ -15,3 +15,7 @@ inline std::string SubjectName(const std::string& figure) {
 inline std::string BaselineName(const std::string& figure) {
   return figure + "/baseline";
 }
+
+// A pair that sets this counter (bytes) is a memory figure: its ratio is of
+// the counters, not of the times.
+inline constexpr const char* kPeakBytesCounter = "peak bytes";

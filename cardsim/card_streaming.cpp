@@ -67,6 +67,9 @@ bool Card::Run() {
 }
 
 bool Card::Pause() {
+  // Waits for a frame being taken to finish, so nothing is shown once the
+  // card says it is paused.
+  std::lock_guard consume(consume_);
   std::lock_guard lock(state_);
   if (!running_)
     return false;
