@@ -118,6 +118,19 @@ bool Card::SetOutputScale(const Scale& s) {
   return true;
 }
 
+void Card::SetFaults(uint32_t unavailable, bool fifoFails, int32_t fifoMemory) {
+  std::lock_guard lock(state_);
+  settings_.unavailable = unavailable;
+  settings_.fifoFails = fifoFails;
+  if (fifoMemory >= kMinFifoBytes)
+    settings_.fifoMemory = fifoMemory;
+}
+
+int32_t Card::FifoMemory() {
+  std::lock_guard lock(state_);
+  return settings_.fifoMemory;
+}
+
 bool Card::Register(int32_t n) {
   if (!ValidResource(n))
     return false;

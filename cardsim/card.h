@@ -40,6 +40,9 @@ class Card {
   const CardSettings& Settings() const {
     return settings_;
   }
+  // The faults that can change while the card is loaded.
+  void SetFaults(uint32_t unavailable, bool fifoFails, int32_t fifoMemory);
+  int32_t FifoMemory();
 
   // Identity and standard.
   int32_t Standard();

@@ -67,7 +67,7 @@ int32_t vdc_get_serial_number(void) {
 }
 
 int32_t vdc_get_memory_size(void) {
-  return TheCard().Settings().fifoMemory;
+  return TheCard().FifoMemory();
 }
 
 int32_t vdc_get_firmware_version(void) {

@@ -48,3 +48,7 @@ int32_t orvsim_set_fifo_origin(int32_t offset) {
 int32_t orvsim_consume(int32_t frames) {
   return TheCard().ConsumeNow(frames);
 }
+
+void orvsim_set_faults(uint32_t unavailable, int32_t fifoFails, int32_t fifoMemory) {
+  TheCard().SetFaults(unavailable, fifoFails != 0, fifoMemory);
+}

@@ -108,6 +108,11 @@ ORVSIM_API int32_t orvsim_set_fifo_origin(int32_t offset);
 // and returns how many it showed. For tests and benchmarks that cannot
 // wait for real time.
 ORVSIM_API int32_t orvsim_consume(int32_t frames);
+// Changes the faults of the loaded card, as another program giving its
+// resources back or the driver's memory recovering would: the resources held
+// elsewhere (bit n for number n), whether vdc_AllocVideoFifo fails, and the
+// card's FIFO memory (kept when below 65536). Takes effect at the next call.
+ORVSIM_API void orvsim_set_faults(uint32_t unavailable, int32_t fifoFails, int32_t fifoMemory);
 
 #ifdef __cplusplus
 }

@@ -233,6 +233,11 @@ TEST_F(FxTest, CardThatCannotBeOpenedEndsTheProgramWithItsMessage) {
       {{{"ORVINTER_SIM_FRAME_SIZE", "640x481"}},
        nullptr,
        "Invalid video parameters (f.e. width and height of image)"},
+      // The input window decides which scale is the frame.
+      {{{"ORVINTER_SIM_ENABLED_WINDOW", "4"}, {"ORVINTER_SIM_INPUT_SIZE", "640x481"}},
+       nullptr,
+       "Invalid video parameters (f.e. width and height of image)"},
+      {{}, "liborvinter_without_flush.so", "There is no 'Orvane' device/driver"},
   };
   for (const auto& c : cases) {
     prompter.messages.clear();

@@ -191,37 +191,88 @@ TEST_F(FxPlayTest, PlayThatCannotStartReportsAndCanBeTriedAgain) {
   } cases[] = {
       {"worker", {}, true, "Fatal (data or code destroyed)"},
       {"fifo", {{"ORVINTER_SIM_FIFO_FAIL", "1"}}, false, "Not enough memory in video driver"},
-      {"resources",
+      // Less than one 640 x 480 frame.
+      {"small fifo",
+       {{"ORVINTER_SIM_FIFO_MAX", "65536"}},
+       false,
+       "Not enough memory in video driver"},
+      {"fifo dma",
        {{"ORVINTER_SIM_UNAVAILABLE", "9"}},
+       false,
+       "Can not attach hardware resources"},
+      // Held from the start: the card opens without its alpha set up.
+      {"alpha memory",
+       {{"ORVINTER_SIM_UNAVAILABLE", "7"}},
        false,
        "Can not attach hardware resources"},
   };
   for (const auto& f : cases) {
-    prompter.messages.clear();
     TFxClient& c = Start(f.settings);
     ChooseImage(WritePattern("diagonal.tga"));
     ASSERT_EQ(c.State(), TFxClient::kStateIdle) << f.what;
-    {
-      ScopedWorkerLauncher launcher(
-          f.refuseWorker ? WorkerLauncher([](std::thread&, std::function<void()>) { return false; })
-                         : WorkerLauncher());
-      Click(kIdPlay);
+    sim = std::make_unique<SimulatedCard>(Device);
+    ASSERT_TRUE(sim->Found());
+    // While the fault lasts, every try says so and leaves nothing claimed.
+    for (int attempt = 0; attempt < 2; ++attempt) {
+      prompter.messages.clear();
+      {
+        ScopedWorkerLauncher launcher(
+            f.refuseWorker
+                ? WorkerLauncher([](std::thread&, std::function<void()>) { return false; })
+                : WorkerLauncher());
+        Click(kIdPlay);
+      }
+      ASSERT_EQ(prompter.messages.size(), 1u) << f.what << ", try " << attempt;
+      EXPECT_EQ(prompter.messages[0].text, f.text);
+      EXPECT_EQ(prompter.messages[0].caption, "Start Playback");
+      EXPECT_FALSE(c.Playing()) << f.what;
+      EXPECT_EQ(c.State(), TFxClient::kStateIdle);
+      EXPECT_EQ(c.ItemText(kIdPlay), "&Play");
+      EXPECT_EQ(Device.FifoSize(), 0) << f.what << ": released after the failure";
+      EXPECT_EQ(StopFlag.load(), 1);
     }
-    ASSERT_EQ(prompter.messages.size(), 1u) << f.what;
-    EXPECT_EQ(prompter.messages[0].text, f.text);
-    EXPECT_EQ(prompter.messages[0].caption, "Start Playback");
-    EXPECT_FALSE(c.Playing()) << f.what;
-    EXPECT_EQ(c.State(), TFxClient::kStateIdle);
-    EXPECT_EQ(c.ItemText(kIdPlay), "&Play");
-    EXPECT_EQ(Device.FifoSize(), 0) << f.what << ": released after the failure";
-    EXPECT_EQ(StopFlag.load(), 1);
-    if (f.refuseWorker) {
-      Click(kIdPlay);
-      EXPECT_TRUE(c.Playing()) << "Play works once a worker can start";
-      Click(kIdPlay);
+    // Once it has gone, Play works in the same run of the program.
+    sim->setFaults(0, 0, 16 * 1024 * 1024);
+    prompter.messages.clear();
+    Click(kIdPlay);
+    ASSERT_TRUE(c.Playing()) << f.what;
+    std::vector<uint8_t> picture;
+    const int32_t shown = WaitForFrame(picture, 0);
+    EXPECT_GE(shown, 0) << f.what << ": the card shows the wipe";
+    if (shown >= 0) {
+      EXPECT_TRUE(ShowsTableFrame(picture, shown, 48)) << f.what << ", frame " << shown;
     }
+    Click(kIdPlay);
+    EXPECT_FALSE(c.Playing());
+    EXPECT_TRUE(prompter.messages.empty()) << f.what;
+    EXPECT_EQ(sim->protocolErrors(), 0);
+    sim.reset();
     frame.reset();
   }
+}
+
+TEST_F(FxPlayTest, CardThatTakesNoFrameStillStopsAtOnce) {
+  TFxClient& c = Start({{"ORVINTER_SIM_STALL", "1"}});
+  ChooseImage(WritePattern("diagonal.tga"));
+  sim = std::make_unique<SimulatedCard>(Device);
+  ASSERT_TRUE(sim->Found());
+  Click(kIdPlay);
+  ASSERT_TRUE(c.Playing());
+  QTest::qWait(300);
+  EXPECT_EQ(sim->framesShown(), 0);
+  EXPECT_EQ(sim->underruns(), 0) << "a full FIFO is no underrun";
+  // The worker waits for room that never comes, and queues nothing more.
+  const int64_t queued = c.Player().FramesQueued();
+  QTest::qWait(150);
+  EXPECT_EQ(c.Player().FramesQueued(), queued);
+  const Clock::time_point stop = Clock::now();
+  Click(kIdPlay);
+  EXPECT_LT(Clock::now() - stop, milliseconds(200)) << "Stop is handled at once";
+  EXPECT_FALSE(c.Playing());
+  EXPECT_FALSE(c.Player().WorkerRunning());
+  EXPECT_EQ(Device.FifoSize(), 0);
+  EXPECT_TRUE(prompter.messages.empty());
+  EXPECT_EQ(sim->protocolErrors(), 0);
 }
 
 }  // namespace

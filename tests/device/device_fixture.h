@@ -27,8 +27,9 @@ struct SimulatedCard {
     Find(device, format, "orvsim_format");
     Find(device, setFifoOrigin, "orvsim_set_fifo_origin");
     Find(device, consume, "orvsim_consume");
+    Find(device, setFaults, "orvsim_set_faults");
   }
-  bool Found() const { return consume != nullptr; }
+  bool Found() const { return consume != nullptr && setFaults != nullptr; }
 
   // The picture the card shows and the FIFO frame it came from (-1: the
   // still alpha).
@@ -46,6 +47,7 @@ struct SimulatedCard {
   decltype(&::orvsim_format) format = nullptr;
   decltype(&::orvsim_set_fifo_origin) setFifoOrigin = nullptr;
   decltype(&::orvsim_consume) consume = nullptr;
+  decltype(&::orvsim_set_faults) setFaults = nullptr;
 
  private:
   template <class F>
