@@ -251,6 +251,25 @@ TEST_F(FxPlayTest, PlayThatCannotStartReportsAndCanBeTriedAgain) {
   }
 }
 
+TEST_F(FxPlayTest, MixerAndFrameInterruptHeldElsewhereDoNotStopPlay) {
+  // The mixer is only set up when it can be had, and the frame interrupt's
+  // claim is not needed to play.
+  TFxClient& c = Start({{"ORVINTER_SIM_UNAVAILABLE", "4,8"}});
+  ChooseImage(WritePattern("diagonal.tga"));
+  sim = std::make_unique<SimulatedCard>(Device);
+  ASSERT_TRUE(sim->Found());
+  Click(kIdPlay);
+  ASSERT_TRUE(c.Playing());
+  std::vector<uint8_t> picture;
+  const int32_t shown = WaitForFrame(picture, 2);
+  ASSERT_GE(shown, 2);
+  EXPECT_TRUE(ShowsTableFrame(picture, shown, 48));
+  Click(kIdPlay);
+  EXPECT_FALSE(c.Playing());
+  EXPECT_TRUE(prompter.messages.empty());
+  EXPECT_EQ(sim->protocolErrors(), 0);
+}
+
 TEST_F(FxPlayTest, CardThatTakesNoFrameStillStopsAtOnce) {
   TFxClient& c = Start({{"ORVINTER_SIM_STALL", "1"}});
   ChooseImage(WritePattern("diagonal.tga"));
