@@ -16,7 +16,9 @@ class RatioReporter : public benchmark::ConsoleReporter {
     ConsoleReporter::ReportRuns(runs);
     for (const Run& run : runs) {
       if (run.run_type != Run::RT_Iteration || run.error_occurred) continue;
-      const std::string name = run.benchmark_name();
+      // The registered name, without the "/iterations:N/manual_time" that
+      // run settings add.
+      const std::string name = run.run_name.function_name;
       const size_t slash = name.rfind('/');
       if (slash == std::string::npos) continue;
       const std::string role = name.substr(slash + 1);
