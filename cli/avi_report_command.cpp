@@ -1,3 +1,5 @@
+// `orvane inspect`: reports what an AVI holds, frame by frame, and can write
+// each decoded alpha field as a picture.
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
