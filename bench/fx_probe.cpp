@@ -16,9 +16,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
 #include <memory>
-#include <string>
 
 #include "app/fx_app.h"
 #include "app/fx_client.h"
@@ -27,19 +25,10 @@
 #include "controls/drawing_objects.h"
 #include "controls/qt_prompter.h"
 #include "support/file_dialogs.h"
+#include "support/process_memory.h"
 #include "support/prompter.h"
 
 namespace {
-
-long long PeakBytes() {
-  std::ifstream status("/proc/self/status");
-  std::string line;
-  while (std::getline(status, line)) {
-    if (line.rfind("VmHWM:", 0) == 0)
-      return std::strtoll(line.c_str() + 6, nullptr, 10) * 1024;
-  }
-  return -1;
-}
 
 // Runs the loop until the window is exposed, then paints it once.
 void ReportShown(QWidget& window) {
@@ -51,7 +40,7 @@ void ReportShown(QWidget& window) {
 }
 
 void ReportPeak() {
-  std::printf("peak %lld\n", PeakBytes());
+  std::printf("peak %lld\n", static_cast<long long>(ReadProcessMemory().peakKiB) * 1024);
   std::fflush(stdout);
 }
 
@@ -84,7 +73,8 @@ int Program(int argc, char** argv, const char* pattern) {
     ReportShown(*frame);
     if (pattern != nullptr) {
       ScopedFileChooser chooser([pattern](const FileDialogRequest&) {
-        return std::optional<FileDialogAnswer>(FileDialogAnswer{QString::fromLocal8Bit(pattern), 1});
+        return std::optional<FileDialogAnswer>(
+            FileDialogAnswer{QString::fromLocal8Bit(pattern), 1});
       });
       auto* image = qobject_cast<QAbstractButton*>(frame->Client()->Item(kIdImage));
       if (image != nullptr)

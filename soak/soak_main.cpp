@@ -16,7 +16,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
 #include <memory>
 #include <random>
 #include <string>
@@ -25,12 +24,13 @@
 #include "app/fx_client.h"
 #include "app/fx_templates.h"
 #include "app/sdi_dec_frame.h"
-#include "cardsim/orvinter_sim.h"
+#include "cardsim/simulated_card.h"
 #include "controls/drawing_objects.h"
 #include "controls/int_edit.h"
 #include "device/orvane_device.h"
 #include "support/file_data.h"
 #include "support/file_dialogs.h"
+#include "support/process_memory.h"
 #include "support/prompter.h"
 #include "wipe/builtin_patterns.h"
 #include "wipe/targa_writer.h"
@@ -60,40 +60,6 @@ class CountingPrompter : public StderrPrompter {
     StderrPrompter::ShowMessage(text, caption, style);
   }
   int messages = 0;
-};
-
-// VmHWM (peak) and VmRSS (now) of this process, in KiB.
-struct Memory {
-  long peakKiB = -1;
-  long residentKiB = -1;
-};
-
-Memory ReadMemory() {
-  Memory m;
-  std::ifstream status("/proc/self/status");
-  std::string line;
-  while (std::getline(status, line)) {
-    if (line.rfind("VmHWM:", 0) == 0)
-      m.peakKiB = std::strtol(line.c_str() + 6, nullptr, 10);
-    else if (line.rfind("VmRSS:", 0) == 0)
-      m.residentKiB = std::strtol(line.c_str() + 6, nullptr, 10);
-  }
-  return m;
-}
-
-// The card's own counts, through the program's load of the library.
-struct CardCounts {
-  decltype(&::orvsim_frames_shown) framesShown = nullptr;
-  decltype(&::orvsim_underruns) underruns = nullptr;
-  decltype(&::orvsim_protocol_errors) protocolErrors = nullptr;
-
-  bool Find() {
-    framesShown = reinterpret_cast<decltype(framesShown)>(Device.LibrarySymbol("orvsim_frames_shown"));
-    underruns = reinterpret_cast<decltype(underruns)>(Device.LibrarySymbol("orvsim_underruns"));
-    protocolErrors =
-        reinterpret_cast<decltype(protocolErrors)>(Device.LibrarySymbol("orvsim_protocol_errors"));
-    return framesShown && underruns && protocolErrors;
-  }
 };
 
 bool Click(TFxClient& client, int id) {
@@ -161,8 +127,8 @@ int main(int argc, char** argv) {
   }
   if (client.State() != TFxClient::kStateIdle)
     return Fail("the pattern did not load");
-  CardCounts card;
-  if (!card.Find())
+  const SimulatedCard card(Device);
+  if (!card.Found())
     return Fail("the card library is not the simulated card");
   if (!Click(client, kIdPlay) || !client.Playing())
     return Fail("playback did not start");
@@ -181,7 +147,7 @@ int main(int argc, char** argv) {
   changer.start(20);
 
   int32_t underrunsAtFirstFrame = -1;
-  Memory atStart;
+  ProcessMemory atStart;
   long lastReport = 0;
   QTimer watcher;
   QObject::connect(&watcher, &QTimer::timeout, [&] {
@@ -189,13 +155,14 @@ int main(int argc, char** argv) {
         std::chrono::duration_cast<std::chrono::seconds>(Clock::now() - started).count();
     if (underrunsAtFirstFrame < 0 && card.framesShown() > 0) {
       underrunsAtFirstFrame = card.underruns();
-      atStart = ReadMemory();
+      atStart = ReadProcessMemory();
     }
     if (elapsed >= lastReport + 60) {
       lastReport = elapsed;
-      const Memory now = ReadMemory();
+      const ProcessMemory now = ReadProcessMemory();
       std::fprintf(stderr, "  %s %lds: %d frames, %d underruns, resident %ld KiB\n",
-                   standard.c_str(), elapsed, card.framesShown(), card.underruns(), now.residentKiB);
+                   standard.c_str(), elapsed, card.framesShown(), card.underruns(),
+                   now.residentKiB);
     }
     if (elapsed >= seconds)
       app.quit();
@@ -209,7 +176,7 @@ int main(int argc, char** argv) {
   const int32_t framesShown = card.framesShown();
   const int32_t underruns = card.underruns();
   const int32_t errors = card.protocolErrors();
-  const Memory atEnd = ReadMemory();
+  const ProcessMemory atEnd = ReadProcessMemory();
   const bool stopped = Click(client, kIdPlay) && !client.Playing();
 
   const int32_t lateUnderruns = underrunsAtFirstFrame < 0 ? -1 : underruns - underrunsAtFirstFrame;
@@ -218,10 +185,11 @@ int main(int argc, char** argv) {
               standard.c_str(), played, framesShown, framesShown / played, changes);
   std::printf("%s: %d underruns after the first frame, %d protocol errors, %d messages\n",
               standard.c_str(), lateUnderruns, errors, prompter.messages);
-  std::printf("%s: peak memory %ld KiB at start, %ld KiB at end (growth %ld KiB); "
-              "resident %ld KiB at start, %ld KiB at end\n",
-              standard.c_str(), atStart.peakKiB, atEnd.peakKiB, growthKiB, atStart.residentKiB,
-              atEnd.residentKiB);
+  std::printf(
+      "%s: peak memory %ld KiB at start, %ld KiB at end (growth %ld KiB); "
+      "resident %ld KiB at start, %ld KiB at end\n",
+      standard.c_str(), atStart.peakKiB, atEnd.peakKiB, growthKiB, atStart.residentKiB,
+      atEnd.residentKiB);
   frame.reset();
 
   bool ok = true;

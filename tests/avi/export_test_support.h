@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -126,6 +127,39 @@ inline Bytes TestPattern(int32_t width, int32_t height) {
     }
   }
   return pattern;
+}
+
+// The mask value of picture line m (from the top), column x, of mask number n.
+inline uint8_t MaskValue(int32_t n, int32_t m, int32_t x) {
+  return static_cast<uint8_t>(m * 3 + x * 5 + n * 17);
+}
+
+struct MaskShape {
+  int32_t width = 16;
+  int32_t height = 130;
+  int32_t depth = 24;
+};
+
+// A TARGA picture as a mask sequence stores it: bottom row first, the mask
+// in the first (blue) byte, other channels holding something else.
+inline Bytes MaskTarga(int32_t n, const MaskShape& shape, size_t cutPixels = 0) {
+  Bytes file(18, 0);
+  file[2] = 2;
+  StoreLe16(file.data() + 12, static_cast<uint16_t>(shape.width));
+  StoreLe16(file.data() + 14, static_cast<uint16_t>(shape.height));
+  file[16] = static_cast<uint8_t>(shape.depth);
+  file[17] = shape.depth == 32 ? 8 : 0;
+  const int32_t bytes = std::max(shape.depth / 8, 1);
+  for (int32_t stored = 0; stored < shape.height; ++stored) {
+    const int32_t m = shape.height - 1 - stored;
+    for (int32_t x = 0; x < shape.width; ++x) {
+      file.push_back(MaskValue(n, m, x));
+      for (int32_t k = 1; k < bytes; ++k)
+        file.push_back(static_cast<uint8_t>(0xE0 + k + shape.depth));
+    }
+  }
+  file.resize(file.size() - cutPixels);
+  return file;
 }
 
 }  // namespace exporttest

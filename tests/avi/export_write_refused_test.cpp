@@ -2,8 +2,8 @@
 // may not be written, or the folder is not there. Each runs in a child
 // process, so the file size limit and the dropped user never reach the rest
 // of the suite.
-#include <gtest/gtest.h>
 #include <grp.h>
+#include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -12,7 +12,6 @@
 #include <csignal>
 #include <cstdio>
 #include <functional>
-#include <random>
 #include <sstream>
 
 #include "avi/export.h"
@@ -30,9 +29,12 @@ enum class Refusal { kDiskFull, kFolderNotWritable, kNoFolder };
 
 const char* Name(Refusal r) {
   switch (r) {
-    case Refusal::kDiskFull: return "disk full";
-    case Refusal::kFolderNotWritable: return "folder not writable";
-    case Refusal::kNoFolder: return "no folder";
+    case Refusal::kDiskFull:
+      return "disk full";
+    case Refusal::kFolderNotWritable:
+      return "folder not writable";
+    case Refusal::kNoFolder:
+      return "no folder";
   }
   return "?";
 }
@@ -78,14 +80,17 @@ Outcome RunInChild(Refusal how, const ExportCall& call) {
       RecordingProgress progress;
       int32_t code = -1;
       const bool returned = call(&progress, &code);
-      out << "ran\n" << returned << "\n" << code << "\n" << progress.opens << "\n"
+      out << "ran\n"
+          << returned << "\n"
+          << code << "\n"
+          << progress.opens << "\n"
           << progress.closes << "\n";
       for (const RecordingPrompter::Message& m : prompter.messages)
         out << m.caption << "\n" << m.text << "\n";
     }
     const std::string text = out.str();
-    const bool sent = write(pipeEnds[1], text.data(), text.size()) ==
-                      static_cast<ssize_t>(text.size());
+    const bool sent =
+        write(pipeEnds[1], text.data(), text.size()) == static_cast<ssize_t>(text.size());
     _exit(sent ? 0 : 1);
   }
   close(pipeEnds[1]);
@@ -115,27 +120,6 @@ Outcome RunInChild(Refusal how, const ExportCall& call) {
   return outcome;
 }
 
-Bytes Noise(size_t bytes, uint32_t seed) {
-  std::mt19937 random(seed);
-  Bytes b(bytes);
-  for (uint8_t& v : b)
-    v = static_cast<uint8_t>(random());
-  return b;
-}
-
-// A mask picture 768 wide, bottom row first, mask in the blue byte.
-Bytes WideMask(uint32_t seed) {
-  constexpr int32_t kWidth = 768, kHeight = 130;
-  Bytes file(18, 0);
-  file[2] = 2;
-  StoreLe16(file.data() + 12, kWidth);
-  StoreLe16(file.data() + 14, kHeight);
-  file[16] = 24;
-  const Bytes pixels = Noise(static_cast<size_t>(kWidth) * kHeight * 3, seed);
-  file.insert(file.end(), pixels.begin(), pixels.end());
-  return file;
-}
-
 class ExportWriteRefusedTest : public ::testing::TestWithParam<Refusal> {
  protected:
   void SetUp() override {
@@ -148,7 +132,8 @@ class ExportWriteRefusedTest : public ::testing::TestWithParam<Refusal> {
     source_ = dir_.File("src.avi");
     WriteAll(source_, avi.Build());
     for (uint32_t n = 1; n <= 3; ++n)
-      WriteAll(dir_.File("m00" + std::to_string(n) + ".tga"), WideMask(n));
+      WriteAll(dir_.File("m00" + std::to_string(n) + ".tga"),
+               MaskTarga(static_cast<int32_t>(n), {768, 130, 24}));
 
     folder_ = dir_.File("out");
     if (GetParam() != Refusal::kNoFolder) {
@@ -176,10 +161,9 @@ class ExportWriteRefusedTest : public ::testing::TestWithParam<Refusal> {
     EXPECT_EQ(outcome.opens, outcome.closes);
     ASSERT_EQ(outcome.messages.size(), 1u);
     EXPECT_EQ(outcome.messages[0].caption, caption);
-    EXPECT_EQ(outcome.messages[0].text, std::string(code == kErrCannotWrite
-                                                        ? "Can not write file '"
-                                                        : "No file '") +
-                                            out_ + "'");
+    EXPECT_EQ(
+        outcome.messages[0].text,
+        std::string(code == kErrCannotWrite ? "Can not write file '" : "No file '") + out_ + "'");
     if (GetParam() == Refusal::kNoFolder) {
       EXPECT_FALSE(fs::exists(folder_));
       return;
@@ -199,7 +183,7 @@ class ExportWriteRefusedTest : public ::testing::TestWithParam<Refusal> {
 };
 
 TEST_P(ExportWriteRefusedTest, TransitionOverTheSource) {
-  const Bytes pattern = Noise(768u * 576, 3);
+  const Bytes pattern = TestPattern(768, 576);
   const Outcome outcome = RunInChild(GetParam(), [&](ExportProgress* progress, int32_t* code) {
     return ExportTransition(progress, source_, out_, 2000, pattern, 768, 576, 48, code);
   });
@@ -207,7 +191,7 @@ TEST_P(ExportWriteRefusedTest, TransitionOverTheSource) {
 }
 
 TEST_P(ExportWriteRefusedTest, TransitionWithoutSource) {
-  const Bytes pattern = Noise(640u * 480, 4);
+  const Bytes pattern = TestPattern(640, 480);
   const Outcome outcome = RunInChild(GetParam(), [&](ExportProgress* progress, int32_t* code) {
     return ExportTransition(progress, "", out_, 2000, pattern, 640, 480, 0, code);
   });
