@@ -200,11 +200,7 @@ void TFxClient::CmImage() {
     // Nothing of the previous pattern may stay on show once it is gone.
     preview->SetImage(nullptr, 0, 0);
     Device.SetPattern(nullptr, 0, 0);
-    if (code == kErrNoMemory) {
-      ReportErrorPlain(code, "Load Image");
-    } else {
-      ReportError(code, "Load Image", ImageFiles.fileName);
-    }
+    ReportFileError(code, "Load Image", ImageFiles.fileName);
     return;
   }
   SetState(kStateIdle);

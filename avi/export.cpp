@@ -72,11 +72,7 @@ bool FrameSizeFits(int32_t width, int32_t height) {
 }
 
 bool Refuse(int32_t code, const char* caption, const std::string& file, int32_t* out) {
-  // Neither message names a file.
-  if (code == kErrVideoParameters || code == kErrNoMemory)
-    ReportErrorPlain(code, caption);
-  else
-    ReportError(code, caption, file);
+  ReportExportError(code, file, caption);
   if (out)
     *out = code;
   return false;
@@ -110,10 +106,10 @@ bool ExportTransition(ExportProgress* progress, const std::string& sourcePath,
   // anything the buffers cannot hold is refused before a file is touched.
   const size_t frameBytes = static_cast<size_t>(std::max(width, 0)) * std::max(height, 0);
   if (!FrameSizeFits(width, height) || pattern.size() < frameBytes)
-    return Refuse(kErrVideoParameters, "Write AVI", outPath, code);
+    return Refuse(kErrVideoParameters, kExportCaption, outPath, code);
   ExportBuffers* buffers = nullptr;
   if (AcquireExportBuffers(buffers) != kOk)
-    return Refuse(kErrNoMemory, "Write AVI", outPath, code);
+    return Refuse(kErrNoMemory, kExportCaption, outPath, code);
 
   const std::unique_ptr<VideoData> source = OpenTransitionSource(sourcePath, width, height);
   const int32_t frames =
@@ -123,7 +119,7 @@ bool ExportTransition(ExportProgress* progress, const std::string& sourcePath,
   try {
     format.assign(source->GetFormat(), source->GetFormat() + source->GetFormatSize());
   } catch (const std::bad_alloc&) {
-    return Refuse(kErrNoMemory, "Write AVI", outPath, code);
+    return Refuse(kErrNoMemory, kExportCaption, outPath, code);
   }
   if (format.size() >= kBitmapBitCountOffset + 2)
     StoreLe16(format.data() + kBitmapBitCountOffset, 32);  // biBitCount
@@ -191,7 +187,7 @@ bool ExportMaskSequence(ExportProgress* progress, const std::string& sourcePath,
   }
   ExportBuffers* buffers = nullptr;
   if (AcquireExportBuffers(buffers) != kOk)
-    return Refuse(kErrNoMemory, "Write AVI", outPath, code);
+    return Refuse(kErrNoMemory, kExportCaption, outPath, code);
 
   const int32_t frames = source.GetFrameCount();
   ExportSession session(progress, outPath);

@@ -9,7 +9,6 @@
 
 namespace {
 
-constexpr const char* kCaption = "Write AVI";
 
 // A positive double truncated into 32 bits, saturated.
 uint32_t TruncateToU32(double value) {
@@ -42,11 +41,8 @@ StreamHeader ExportStreamHeader(double rate, int32_t quality) {
   return header;
 }
 
-void ReportExportError(int32_t code, const std::string& file) {
-  if (code == kErrNoMemory)
-    ReportErrorPlain(code, kCaption);
-  else
-    ReportError(code, kCaption, file);
+void ReportExportError(int32_t code, const std::string& file, const char* caption) {
+  ReportFileError(code, caption, file);
 }
 
 ExportSession::ExportSession(ExportProgress* progress, const std::string& outPath)
@@ -70,7 +66,7 @@ int32_t ExportSession::Begin(const VideoData& source, int32_t frameCount, uint32
   if (code != kOk)
     return code;
   if (progress_) {
-    progress_->Open(kCaption, outPath_, frameCount, true);
+    progress_->Open(kExportCaption, outPath_, frameCount, true);
     progressOpen_ = true;
   }
   return kOk;

@@ -62,7 +62,6 @@ class ExportSession {
     return End(ending, reason, std::string(), code);
   }
 
-  const std::string& OutPath() const { return outPath_; }
 
  private:
   void CloseProgress();
@@ -74,6 +73,9 @@ class ExportSession {
   int32_t stream_ = 0;
 };
 
-// Reports an export's failure under "Write AVI" as the program does: code 2
-// without a name, 15 not at all, any other code with file.
-void ReportExportError(int32_t code, const std::string& file);
+inline constexpr const char* kExportCaption = "Write AVI";
+
+// Reports an export's failure as ReportFileError does, under "Write AVI"
+// unless told otherwise.
+void ReportExportError(int32_t code, const std::string& file,
+                       const char* caption = kExportCaption);

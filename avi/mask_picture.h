@@ -4,6 +4,8 @@
 #include <span>
 #include <string>
 
+#include "wipe/targa_pattern.h"
+
 // One picture of a mask sequence: an uncompressed TARGA whose pixel data
 // follows its 18-byte header directly and is taken as bottom-up, whatever
 // the header's other fields say. Only the first byte of every pixel (the
@@ -15,7 +17,7 @@ struct MaskPicture {
   size_t pixelBytes = 0;      // read into the caller's buffer
 };
 
-inline constexpr size_t kMaskHeaderSize = 18;
+inline constexpr size_t kMaskHeaderSize = kTargaHeaderSize;
 
 // Reads the picture at path into pixels. 0; 3 when it cannot be opened;
 // 17 when the header or the pixels come up short; 6 for a picture the

@@ -70,11 +70,6 @@ TermometerDialog::~TermometerDialog() {
     QGuiApplication::restoreOverrideCursor();
 }
 
-void TermometerDialog::SetupWindow() {
-  TEDialog::SetupWindow();
-  ApplySettings();
-}
-
 void TermometerDialog::ApplySettings() {
   setWindowTitle(caption_);
   if (auto* line = ItemAs<QLabel>(kIdFileName)) {

@@ -60,7 +60,6 @@ class TermometerDialog : public TEDialog, public ExportProgress {
   bool Showing() const { return showing_; }
 
   bool Cancelled() const { return cancelled_; }
-  bool CancelAllowed() const { return cancelAllowed_; }
   const QString& FileName() const { return fileName_; }
   TTermometerControl* Bar() const { return bar_; }
 
@@ -73,7 +72,6 @@ class TermometerDialog : public TEDialog, public ExportProgress {
   QRect ReferenceRect() const;
 
  protected:
-  void SetupWindow() override;
   const ResponseTable& Responses() const override { return kResponses; }
   void mousePressEvent(QMouseEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;

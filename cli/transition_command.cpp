@@ -43,10 +43,7 @@ int32_t LoadPattern(const std::string& path, const VideoStandard& standard,
   GreyImage image;
   const int32_t code = ReadTargaPattern(file, image);
   if (code != kOk) {
-    if (code == kErrNoMemory)
-      ReportErrorPlain(code, "Load Image");
-    else
-      ReportError(code, "Load Image", path);
+    ReportFileError(code, "Load Image", path);
     return code;
   }
   if (!ScaleToFieldSplit(fieldSplit, standard.width, standard.height, image.pixels.data(),
@@ -63,10 +60,7 @@ int32_t CheckSource(const std::string& path, const VideoStandard& standard) {
   AVIVideoData source(path);
   const int32_t status = source.GetStatus();
   if (status != kOk) {
-    if (status == kErrNoMemory)
-      ReportErrorPlain(status, "Open AVI");
-    else
-      ReportError(status, "Open AVI", path);
+    ReportFileError(status, "Open AVI", path);
     return status;
   }
   if (source.GetFormatSize() >= 12) {

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <span>
 #include <string>
 
 #include "avi/avi_format.h"
@@ -30,33 +31,15 @@ bool Save(const fs::path& path, const Bytes& bytes) {
   return true;
 }
 
-bool TargaSeeds(const fs::path& dir) {
-  for (const char* name : {"radial-out", "checker", "horizontal-left-to-right"}) {
-    GreyImage image;
-    if (!RenderBuiltinPattern(name, 13, 7, image))
-      return false;
-    for (int depth : {24, 32}) {
-      const std::string path =
-          (dir / (std::string(name) + "-" + std::to_string(depth) + ".tga")).string();
-      if (WriteTargaGrey(path, image, depth) != 0)
-        return false;
-      ++seeds;
-    }
-  }
-  return true;
-}
+struct PictureShape {
+  const char* pattern;
+  int32_t width;
+  int32_t height;
+};
 
-// Mask pictures are at least 128 lines; the seeds are narrow so the fuzzer
-// spends its time on the header and the line walk, not on copying pixels.
-bool MaskSeeds(const fs::path& dir) {
-  struct Shape {
-    const char* pattern;
-    int32_t width;
-    int32_t height;
-  };
-  const Shape shapes[] = {
-      {"radial-out", 1, 128}, {"checker", 9, 131}, {"horizontal-left-to-right", 40, 200}};
-  for (const Shape& s : shapes) {
+// Each shape's built-in pattern as a 24- and a 32-bit TARGA.
+bool WriteTargaSeeds(const fs::path& dir, std::span<const PictureShape> shapes) {
+  for (const PictureShape& s : shapes) {
     GreyImage image;
     if (!RenderBuiltinPattern(s.pattern, s.width, s.height, image))
       return false;
@@ -69,6 +52,20 @@ bool MaskSeeds(const fs::path& dir) {
     }
   }
   return true;
+}
+
+bool TargaSeeds(const fs::path& dir) {
+  const PictureShape shapes[] = {
+      {"radial-out", 13, 7}, {"checker", 13, 7}, {"horizontal-left-to-right", 13, 7}};
+  return WriteTargaSeeds(dir, shapes);
+}
+
+// Mask pictures are at least 128 lines; the seeds are narrow so the fuzzer
+// spends its time on the header and the line walk, not on copying pixels.
+bool MaskSeeds(const fs::path& dir) {
+  const PictureShape shapes[] = {
+      {"radial-out", 1, 128}, {"checker", 9, 131}, {"horizontal-left-to-right", 40, 200}};
+  return WriteTargaSeeds(dir, shapes);
 }
 
 bool FrameBlockSeeds(const fs::path& dir) {

@@ -63,6 +63,15 @@ void ReportError(int32_t code, std::string_view caption, const ErrorValue& value
   Show(FormatErrorText(code, value), caption);
 }
 
+void ReportFileError(int32_t code, std::string_view caption, std::string_view file) {
+  if (code < 0 || code >= kErrorCount)
+    return;
+  if (std::string_view(ErrorFormats[code]).find("%s") != std::string_view::npos)
+    ReportError(code, caption, ErrorValue{file});
+  else
+    ReportErrorPlain(code, caption);
+}
+
 void ReportErrorPlain(int32_t code, std::optional<std::string_view> caption) {
   if (!IsShownError(code))
     return;

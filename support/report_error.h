@@ -35,5 +35,10 @@ inline void ReportError(int32_t code, std::string_view caption, int32_t number) 
   ReportError(code, caption, ErrorValue{number});
 }
 
+// A failure that concerns file: its name goes where the code's text has a
+// place for a name; a code whose placeholder is a number (a byte count, an
+// index) or that has none is shown as its plain text.
+void ReportFileError(int32_t code, std::string_view caption, std::string_view file);
+
 // Shows the code's text without placeholders; a missing caption is "ERROR".
 void ReportErrorPlain(int32_t code, std::optional<std::string_view> caption = std::nullopt);

@@ -51,6 +51,33 @@ TEST_F(ReportErrorTest, QuietCodesShowNothingWithEitherRoutine) {
   EXPECT_EQ(prompter.beeps, 0);
 }
 
+TEST_F(ReportErrorTest, FileErrorNamesTheFileOnlyWhereTheTextHasAPlaceForIt) {
+  const struct {
+    int32_t code;
+    const char* text;  // nullptr: nothing shown
+  } cases[] = {
+      {kErrNoFile, "No file 'out.avi'"},
+      {kErrCannotWrite, "Can not write file 'out.avi'"},
+      // A byte count's place is not a name's.
+      {kErrNoMemory, "Not enough conventional memory"},
+      {kErrDriverMemory, "Not enough memory in video driver"},
+      {kErrVideoParameters, "Invalid video parameters (f.e. width and height of image)"},
+      {kErrCancelled, nullptr},
+      {kErrorCount, nullptr},
+  };
+  for (const auto& c : cases) {
+    prompter.messages.clear();
+    ReportFileError(c.code, "Write AVI", "out.avi");
+    if (c.text == nullptr) {
+      EXPECT_TRUE(prompter.messages.empty()) << c.code;
+      continue;
+    }
+    ASSERT_EQ(prompter.messages.size(), 1u) << c.code;
+    EXPECT_EQ(prompter.messages[0].text, c.text);
+    EXPECT_EQ(prompter.messages[0].caption, "Write AVI");
+  }
+}
+
 TEST_F(ReportErrorTest, FileNameIsNeverUsedAsFormat) {
   ReportError(kErrBadFile, "Open AVI", "%s%n%ld%%.avi");
   ASSERT_EQ(prompter.messages.size(), 1u);
