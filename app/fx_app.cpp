@@ -1,6 +1,5 @@
 #include "app/fx_app.h"
 
-#include "app/fx_client.h"
 #include "app/program_icon.h"
 #include "app/sdi_dec_frame.h"
 

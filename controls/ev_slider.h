@@ -35,7 +35,6 @@ class TEVSlider : public TVSlider {
   int Lo() const { return lo_; }
   int Hi() const { return hi_; }
   bool Reversed() const { return reversed_; }
-  int LinkedId() const { return linkedId_; }
 
   // A user move: the thumb, the value, the linked text, then the command.
   void SetPosition(int position) override;

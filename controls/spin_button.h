@@ -17,10 +17,6 @@ class SpinButton : public QWidget {
 
   SpinButton(QWidget* parent, StepHandler onStep);
 
-  // Which half is held down, if any (for painting and tests).
-  bool UpPressed() const { return pressed_ == Part::kUp; }
-  bool DownPressed() const { return pressed_ == Part::kDown; }
-
   QSize sizeHint() const override;
 
  protected:

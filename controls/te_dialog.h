@@ -42,7 +42,6 @@ class TEDialog : public QDialog {
   explicit TEDialog(const DialogTemplate& dialogTemplate, QWidget* parent = nullptr);
   ~TEDialog() override;
 
-  const DialogTemplate& Template() const { return template_; }
   int TemplateId() const { return template_.id; }
 
   // The dialog font's base units and the pixel form of a dialog rectangle.

@@ -39,7 +39,6 @@ class TimeCodeEdit : public QWidget {
   int Max() const { return max_; }
   int Mode() const { return mode_; }
   float Fps() const { return fps_; }
-  std::string Cells() const { return std::string(cells_, static_cast<size_t>(last_ + 1)); }
   // The text as painted: the cells with their separators.
   QString Text() const;
   // The text the last paint put on the screen.

@@ -42,8 +42,6 @@ class TVSlider : public QWidget {
   bool Snaps() const { return snap_; }
   void SetPageSize(int page) { page_ = page > 0 ? page : 1; }
   int PageSize() const { return page_; }
-  void SetLineSize(int line) { line_ = line > 0 ? line : 1; }
-  int LineSize() const { return line_; }
 
   // Where the thumb is drawn now, in the slider's coordinates.
   QRect ThumbRect() const;

@@ -24,6 +24,7 @@
 #include "support/time_code.h"
 #include "tests/cardsim/card_library.h"
 #include "tests/cardsim/scoped_env.h"
+#include "tests/device/device_fixture.h"
 #include "wipe/field_split.h"
 #include "wipe/builtin_patterns.h"
 #include "wipe/grey_image.h"
@@ -103,11 +104,7 @@ class FxTest : public ::testing::Test {
     GreyImage image;
     image.width = width;
     image.height = height;
-    image.pixels.resize(static_cast<size_t>(width) * height);
-    for (int32_t y = 0; y < height; ++y) {
-      for (int32_t x = 0; x < width; ++x)
-        image.pixels[static_cast<size_t>(y) * width + x] = static_cast<uint8_t>((x + 3 * y) % 256);
-    }
+    image.pixels = DiagonalPicture(width, height);
     const std::string path = Path(name);
     EXPECT_EQ(WriteTargaGrey(path, image, 24), 0);
     written = image;
@@ -123,10 +120,7 @@ class FxTest : public ::testing::Test {
     std::vector<uint8_t> pattern;
     EXPECT_TRUE(ScaleToFieldSplit(pattern, Device.FrameWidth(), Device.FrameHeight(),
                                   written.pixels.data(), written.width, written.height));
-    TransitionTable table;
-    BuildTransitionTable(table, alpha, w);
-    std::vector<uint8_t> shown(pattern.size());
-    ApplyTransitionTable(shown.data(), pattern.data(), table, pattern.size());
+    const std::vector<uint8_t> shown = ExpectedFrame(pattern, alpha, alpha, w);
     return Fnv1a(shown.data(), shown.size());
   }
   static uint32_t CardChecksum() {
