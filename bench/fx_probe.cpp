@@ -14,9 +14,7 @@
 #include <QWidget>
 #include <QWindow>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
-#include <memory>
 
 #include "app/fx_app.h"
 #include "app/fx_client.h"

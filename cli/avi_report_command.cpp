@@ -159,7 +159,7 @@ class PictureWriter {
     const std::string path = (std::filesystem::path(folder_) / name).string();
     const int32_t code = WritePgm(path, width, lines, pixels);
     if (code != kOk)
-      ReportError(code, "Write Picture", path);
+      ReportFileError(code, "Write Picture", path);
     return code == kOk ? kOk : kErrCannotWrite;
   }
 
@@ -171,7 +171,7 @@ class PictureWriter {
 int RunInspect(const InspectOptions& options) {
   AVIVideoData file(options.file);
   if (file.GetStatus() != kOk) {
-    ReportError(file.GetStatus(), "Open AVI", options.file);
+    ReportFileError(file.GetStatus(), "Open AVI", options.file);
     return kExitFailure;
   }
   PrintHeaders(file);
@@ -205,7 +205,7 @@ int RunInspect(const InspectOptions& options) {
     const int32_t code = file.ReadFrame(i, buffer, size);
     if (code != kOk) {
       std::fprintf(stderr, "inspect: frame %d cannot be read\n", static_cast<int>(i));
-      ReportError(code, "Open AVI", options.file);
+      ReportFileError(code, "Open AVI", options.file);
       return kExitFailure;
     }
     std::printf("frame %04d  %d bytes\n", static_cast<int>(i), static_cast<int>(size));
@@ -221,17 +221,17 @@ int RunInspect(const InspectOptions& options) {
       if (written == kErrBadFile) {
         std::fprintf(stderr, "inspect: frame %d: the %s block at offset %zu does not decode\n",
                      static_cast<int>(i), BlockName(type), block.offset);
-        ReportError(written, "Open AVI", options.file);
       }
-      if (written == kErrNoMemory)
-        ReportErrorPlain(written, "Open AVI");
+      // A picture that could not be written has been reported by Save.
+      if (written != kOk && written != kErrCannotWrite)
+        ReportFileError(written, "Open AVI", options.file);
       if (written != kOk)
         return kExitFailure;
     }
     if (walker.Status() != kOk) {
       std::fprintf(stderr, "inspect: frame %d: a block runs past the frame's end\n",
                    static_cast<int>(i));
-      ReportError(walker.Status(), "Open AVI", options.file);
+      ReportFileError(walker.Status(), "Open AVI", options.file);
       return kExitFailure;
     }
   }
