@@ -1,6 +1,5 @@
 #include "cardsim/card.h"
 
-#include <algorithm>
 #include <cstring>
 #include <new>
 
@@ -196,8 +195,6 @@ bool Card::SetFormat(int32_t width, int32_t height, int32_t pixelFormat, int32_t
     return false;
   formatWidth_ = width;
   formatHeight_ = height;
-  formatPixel_ = pixelFormat;
-  formatFlags_ = flags;
   return true;
 }
 
@@ -298,7 +295,7 @@ void Card::Reset() {
     for (int v = 0; v < kValueCount; ++v)
       values_[v] = kRanges[v].initial;
     values_[kInputStandart] = standard_;
-    formatWidth_ = formatHeight_ = formatPixel_ = formatFlags_ = 0;
+    formatWidth_ = formatHeight_ = 0;
   }
   std::lock_guard picture(picture_);
   showingFifo_ = false;

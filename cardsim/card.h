@@ -149,7 +149,7 @@ class Card {
   uint32_t held_ = 0;
   std::array<int32_t, kResourceCount> registerCalls_{};
   std::array<int32_t, kValueCount> values_{};
-  int32_t formatWidth_ = 0, formatHeight_ = 0, formatPixel_ = 0, formatFlags_ = 0;
+  int32_t formatWidth_ = 0, formatHeight_ = 0;
   VideoFifo fifo_;
   bool running_ = false;
   bool paused_ = false;

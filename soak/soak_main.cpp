@@ -28,7 +28,6 @@
 #include "controls/drawing_objects.h"
 #include "controls/int_edit.h"
 #include "device/orvane_device.h"
-#include "support/file_data.h"
 #include "support/file_dialogs.h"
 #include "support/process_memory.h"
 #include "support/prompter.h"

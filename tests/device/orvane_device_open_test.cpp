@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <bit>
-#include <cstring>
 #include <vector>
 
 #include "support/error_codes.h"
