@@ -27,6 +27,9 @@ struct FileDialogRequest {
   int selectedFilter = 0;   // index into nameFilters
   QString defaultSuffix;    // "tga"
   bool confirmOverwrite = false;
+  // A file to write must go into a folder that exists; the dialog says so
+  // and stays open otherwise.
+  bool pathMustExist = false;
 };
 
 struct FileDialogAnswer {
