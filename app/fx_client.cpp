@@ -14,6 +14,8 @@
 #include "support/buffered_file.h"
 #include "support/error_codes.h"
 #include "support/file_dialogs.h"
+#include "support/output_name.h"
+#include "support/prompter.h"
 #include "support/report_error.h"
 #include "support/time_code.h"
 #include "wipe/image_control.h"
@@ -57,6 +59,19 @@ int32_t HalfWidth(int32_t w) {
 // values, the two ends and the middle.
 int32_t TickGap(int32_t w) {
   return (w + 256) / 2;
+}
+
+// An export must never write over the recording it reads: says so under
+// "Write AVI" and returns true when outPath is the source file itself.
+bool RefuseSourceAsOutput(const std::string& sourcePath, const std::string& outPath) {
+  if (sourcePath.empty() || !IsSameFile(sourcePath, outPath))
+    return false;
+  Prompter& prompter = CurrentPrompter();
+  prompter.Beep();
+  prompter.ShowMessage("The file '" + outPath +
+                           "' is the source of this export.\nWrite the new file under another name.",
+                       "Write AVI", kMbOk | kMbIconExclamation);
+  return true;
 }
 
 }  // namespace
@@ -215,8 +230,11 @@ bool TFxClient::CmExport() {
     std::string sourcePath;
     if (ChooseOpenFile(AviFiles, this, sourceTitle))
       sourcePath = AviFiles.fileName;
-    if (!ChooseSaveFile(AviFiles, this, saveTitle))
+    const std::string& basis = sourcePath.empty() ? AviFiles.fileName : sourcePath;
+    if (!ChooseSaveFile(AviFiles, this, saveTitle, ProposeOutputName(basis, "-wipe")) ||
+        RefuseSourceAsOutput(sourcePath, AviFiles.fileName)) {
       return false;
+    }
     TermometerDialog progress(this);
     return ExportTransition(&progress, sourcePath, AviFiles.fileName, DurationMs(),
                             Device.Pattern(), Device.FrameWidth(), Device.FrameHeight(), Width());
@@ -226,8 +244,10 @@ bool TFxClient::CmExport() {
   if (!ChooseOpenFile(ImageFiles, this, QStringLiteral("First TARGA with mask")))
     return false;
   const std::string sourcePath = AviFiles.fileName;
-  if (!ChooseSaveFile(AviFiles, this, saveTitle))
+  if (!ChooseSaveFile(AviFiles, this, saveTitle, ProposeOutputName(sourcePath, "-mask")) ||
+      RefuseSourceAsOutput(sourcePath, AviFiles.fileName)) {
     return false;
+  }
   TermometerDialog progress(this);
   return ExportMaskSequence(&progress, sourcePath, ImageFiles.fileName, AviFiles.fileName);
 }

@@ -61,8 +61,9 @@ class FileDialog : public QFileDialog {
   bool pathMustExist_;
 };
 
-bool ChooseFile(FileData& data, FileDialogMode mode, QWidget* parent, const QString& title) {
-  const FileDialogRequest request = MakeFileDialogRequest(data, mode, parent, title);
+bool ChooseFile(FileData& data, FileDialogMode mode, QWidget* parent, const QString& title,
+                const std::string& proposedName = {}) {
+  const FileDialogRequest request = MakeFileDialogRequest(data, mode, parent, title, proposedName);
   const FileChooser& chooser = Chooser();
   const std::optional<FileDialogAnswer> answer =
       chooser ? chooser(request) : RunQtFileDialog(request);
@@ -103,13 +104,13 @@ QStringList QtNameFilters(std::string_view filterList) {
 }
 
 FileDialogRequest MakeFileDialogRequest(const FileData& data, FileDialogMode mode, QWidget* parent,
-                                        const QString& title) {
+                                        const QString& title, const std::string& proposedName) {
   FileDialogRequest request;
   request.mode = mode;
   request.parent = parent;
   request.title = title;
   request.directory = FromPath(data.initialDir);
-  request.fileName = FromPath(data.fileName);
+  request.fileName = FromPath(proposedName.empty() ? data.fileName : proposedName);
   request.nameFilters = QtNameFilters(data.filter);
   const int index = data.filterIndex < 1 ? 1 : data.filterIndex;
   request.selectedFilter = index <= request.nameFilters.size() ? index - 1 : 0;
@@ -148,6 +149,7 @@ bool ChooseOpenFile(FileData& data, QWidget* parent, const QString& title) {
   return ChooseFile(data, FileDialogMode::Open, parent, title);
 }
 
-bool ChooseSaveFile(FileData& data, QWidget* parent, const QString& title) {
-  return ChooseFile(data, FileDialogMode::Save, parent, title);
+bool ChooseSaveFile(FileData& data, QWidget* parent, const QString& title,
+                    const std::string& proposedName) {
+  return ChooseFile(data, FileDialogMode::Save, parent, title, proposedName);
 }

@@ -1,5 +1,7 @@
 // The Export command end to end: file choices answered through the chooser
 // seam, the real export engine, the progress dialog, the real simulated card.
+#include <unistd.h>
+
 #include <QTimer>
 #include <map>
 
@@ -167,6 +169,46 @@ TEST_F(FxExportTest, MaskExportWithoutUsableSourceSaysNoFile) {
   ASSERT_EQ(prompter.messages.size(), 1u);
   EXPECT_EQ(prompter.messages[0].caption, "Open AVI");
   EXPECT_EQ(prompter.messages[0].text, "No file '" + Path("missing.avi") + "'");
+}
+
+TEST_F(FxExportTest, SaveOffersANewNameBesideTheSourceAndRefusesTheSourceItself) {
+  Start();
+  LoadPattern();
+  const std::string source = WriteSource("rec.avi", 3);
+  const Bytes recording = avitest::ReadAll(source);
+  ASSERT_EQ(symlink(source.c_str(), Path("link.avi").c_str()), 0);
+
+  // The user takes what the Save dialog offers (Enter), then tries to write
+  // over the recording itself, by its name and through a link.
+  const std::string offered[] = {"", source, Path("link.avi")};
+  std::vector<std::string> proposed;
+  for (const std::string& answer : offered) {
+    prompter.messages.clear();
+    ScopedFileChooser chooser(
+        [&](const FileDialogRequest& request) -> std::optional<FileDialogAnswer> {
+          if (request.title == "Source AVI with JPEG")
+            return FileDialogAnswer{QString::fromStdString(source), 1};
+          proposed.push_back(request.fileName.toStdString());
+          return FileDialogAnswer{answer.empty() ? request.fileName : QString::fromStdString(answer),
+                                  1};
+        });
+    Click(kIdExport);
+    if (answer.empty()) {
+      EXPECT_TRUE(prompter.messages.empty());
+      continue;
+    }
+    ASSERT_EQ(prompter.messages.size(), 1u) << answer;
+    EXPECT_EQ(prompter.messages[0].caption, "Write AVI");
+    EXPECT_EQ(prompter.messages[0].text,
+              "The file '" + answer +
+                  "' is the source of this export.\nWrite the new file under another name.");
+    EXPECT_EQ(avitest::ReadAll(source), recording) << "the recording is left as it was";
+  }
+  ASSERT_EQ(proposed.size(), 3u);
+  EXPECT_EQ(proposed[0], Path("rec-wipe.avi"));
+  EXPECT_EQ(exporttest::ReadBlocks(Path("rec-wipe.avi")).size(), 25u);
+  EXPECT_EQ(proposed[1], Path("rec-wipe-2.avi")) << "the first one is taken now";
+  EXPECT_TRUE(QDir(QString::fromStdString(Path(""))).entryList({"*.avi.*"}).isEmpty());
 }
 
 }  // namespace
