@@ -77,7 +77,8 @@ bool RefuseSourceAsOutput(const std::string& sourcePath, const std::string& outP
 }  // namespace
 
 TFxClient::TFxClient() : TEDialog(kFxDialogTemplate), card(Device), playback(card, width) {
-  // The Duration control copies both when it is made.
+  // The Duration control copies both when it is made; it takes the card's
+  // rate once the card is open.
   TimeDisplayMode = 1;
   FrameRate = kNtscFrameRate;
   StopFlag.store(1);
@@ -123,8 +124,13 @@ void TFxClient::SetupWindow() {
 
   // Reported once the set-up is over, so the message box has a window.
   const int32_t code = Device.Open();
-  if (code != kOk)
+  if (code != kOk) {
     PostPrivateMessage(this, WM_DEVICEFAILURE, kDeviceFailureTag, code);
+    return;
+  }
+  // Durations are counted in the card's frames: on a PAL card one second
+  // is 25 of them, which is what the frames cell must offer.
+  timeEdit->SetFrameRate(FrameRate);
 }
 
 void TFxClient::SetState(int newState) {

@@ -6,6 +6,7 @@
 #include <map>
 
 #include "avi/export.h"
+#include "controls/time_code_edit.h"
 #include "avi/termometer_control.h"
 #include "avi/termometer_dialog.h"
 #include "tests/app/fx_fixture.h"
@@ -209,6 +210,36 @@ TEST_F(FxExportTest, SaveOffersANewNameBesideTheSourceAndRefusesTheSourceItself)
   EXPECT_EQ(exporttest::ReadBlocks(Path("rec-wipe.avi")).size(), 25u);
   EXPECT_EQ(proposed[1], Path("rec-wipe-2.avi")) << "the first one is taken now";
   EXPECT_TRUE(QDir(QString::fromStdString(Path(""))).entryList({"*.avi.*"}).isEmpty());
+}
+
+TEST_F(FxExportTest, DurationOnAPalCardIsCountedInTheCardsFrames) {
+  Start({{"ORVINTER_SIM_STANDARD", "pal"}});
+  ASSERT_EQ(FrameRate, kPalFrameRate);
+  LoadPattern();
+  // Typed from the right into the frames, then committed with Space: a
+  // second has 25 frames, so the frames field shows 24 at most.
+  struct Case {
+    const char* typed;
+    const char* shown;
+    int32_t frames;
+  } cases[] = {{"24", "00:00:00:24", 24},
+               {"25", "00:00:01:00", 25},
+               {"100", "00:00:01:00", 25},
+               {"212", "00:00:02:12", 62}};
+  TimeCodeEdit* duration = Client().DurationEdit();
+  for (const Case& c : cases) {
+    QTest::mouseDClick(duration, Qt::LeftButton);
+    for (const char* k = c.typed; *k; ++k)
+      QTest::keyClick(duration, static_cast<Qt::Key>(Qt::Key_0 + (*k - '0')));
+    QTest::keyClick(duration, Qt::Key_Space);
+    EXPECT_EQ(duration->Text().toStdString(), c.shown) << c.typed;
+    const std::string out = Path("pal.avi");
+    Export({{"Save AVI", out}});
+    AVIVideoData written(out);
+    ASSERT_EQ(written.GetStatus(), 0) << c.typed;
+    EXPECT_EQ(written.GetFrameCount(), c.frames) << c.typed;
+  }
+  EXPECT_TRUE(prompter.messages.empty());
 }
 
 }  // namespace
