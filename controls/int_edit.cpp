@@ -18,8 +18,8 @@
 
 namespace {
 
-// QLineEdit draws its text this far inside its contents rectangle.
-constexpr int kLineEditTextMargin = 2;
+// QLineEdit's cursor rectangle starts this far left of the cursor.
+constexpr int kCursorRectLead = 5;
 
 bool IsDigit(char c) {
   return c >= '0' && c <= '9';
@@ -114,10 +114,11 @@ void TIntEdit::PlaceSpin() {
 }
 
 int TIntEdit::TextOriginX() const {
-  QStyleOptionFrame option;
-  initStyleOption(&option);
-  const QRect contents = style()->subElementRect(QStyle::SE_LineEditContents, &option, this);
-  return contents.marginsRemoved(textMargins()).x() + kLineEditTextMargin;
+  // A text wider than the edit is drawn scrolled to keep the cursor in
+  // view, so the text starts where the edit draws the cursor, less the
+  // width of what comes before the cursor.
+  const QString before = text().left(cursorPosition());
+  return cursorRect().x() + kCursorRectLead - fontMetrics().horizontalAdvance(before);
 }
 
 void TIntEdit::OnSpin(bool up, Qt::KeyboardModifiers modifiers) {
