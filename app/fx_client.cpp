@@ -121,6 +121,9 @@ void TFxClient::SetupWindow() {
   widthEdit->SetValue(w, true);
   timeEdit->SetTime(kDefaultDurationMs, true);
   SetState(kStateNoPattern);
+  // Loading a pattern is what a user does first; left to itself the focus
+  // would land on Exit, where a stray Enter ends the program.
+  Item(kIdImage)->setFocus(Qt::OtherFocusReason);
 
   // Reported once the set-up is over, so the message box has a window.
   const int32_t code = Device.Open();

@@ -167,6 +167,12 @@ void TIntEdit::keyPressEvent(QKeyEvent* event) {
       PostValueChanged();
     return;
   }
+  // Enter takes the typed value as leaving the edit does; it is the edit's
+  // own key, never the dialog's default button.
+  if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+    SetValue(GetValue(), true);
+    return;
+  }
   if ((event->key() == Qt::Key_Up || event->key() == Qt::Key_Down) &&
       !(event->modifiers() & Qt::AltModifier)) {
     OnSpin(event->key() == Qt::Key_Up, event->modifiers());

@@ -288,6 +288,10 @@ void TimeCodeEdit::keyPressEvent(QKeyEvent* event) {
       MoveCursor(last_);
       break;
     case Qt::Key_Space:
+    // Enter takes the typed time as Space does; it is the control's own key,
+    // never the dialog's default button.
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
       Commit();
       break;
     case Qt::Key_Backspace:
