@@ -5,6 +5,7 @@
 
 #include <QGuiApplication>
 
+#include "app/export_input_guard.h"
 #include "app/fx_templates.h"
 #include "controls/ev_slider.h"
 #include "controls/int_edit.h"
@@ -244,9 +245,11 @@ bool TFxClient::CmExport() {
         RefuseSourceAsOutput(sourcePath, AviFiles.fileName)) {
       return false;
     }
-    TermometerDialog progress(this);
-    return ExportTransition(&progress, sourcePath, AviFiles.fileName, DurationMs(),
-                            Device.Pattern(), Device.FrameWidth(), Device.FrameHeight(), Width());
+    return RunExport([&](ExportProgress* progress) {
+      return ExportTransition(progress, sourcePath, AviFiles.fileName, DurationMs(),
+                              Device.Pattern(), Device.FrameWidth(), Device.FrameHeight(),
+                              Width());
+    });
   }
   if (!ChooseOpenFile(AviFiles, this, sourceTitle))
     return false;
@@ -257,8 +260,34 @@ bool TFxClient::CmExport() {
       RefuseSourceAsOutput(sourcePath, AviFiles.fileName)) {
     return false;
   }
+  return RunExport([&](ExportProgress* progress) {
+    return ExportMaskSequence(progress, sourcePath, ImageFiles.fileName, AviFiles.fileName);
+  });
+}
+
+bool TFxClient::RunExport(const std::function<bool(ExportProgress*)>& write) {
+  // The export reads the device's pattern and the file records while the
+  // progress dialog lets events through: no command may run meanwhile.
   TermometerDialog progress(this);
-  return ExportMaskSequence(&progress, sourcePath, ImageFiles.fileName, AviFiles.fileName);
+  bool written = false;
+  {
+    ExportInputGuard guard(window());
+    exportProgress = &progress;
+    written = write(&progress);
+    exportProgress = nullptr;
+  }
+  if (closeAfterExport) {
+    closeAfterExport = false;
+    DispatchCommand(kIdCancel, kBnClicked);
+  }
+  return written;
+}
+
+void TFxClient::CancelExportAndClose() {
+  if (!exportProgress)
+    return;
+  closeAfterExport = true;
+  exportProgress->DispatchCommand(kIdCancel, kBnClicked);
 }
 
 void TFxClient::CmPlay() {

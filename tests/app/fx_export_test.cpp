@@ -3,6 +3,8 @@
 #include <unistd.h>
 
 #include <QTimer>
+#include <QWindow>
+#include <functional>
 #include <map>
 
 #include "avi/export.h"
@@ -240,6 +242,111 @@ TEST_F(FxExportTest, DurationOnAPalCardIsCountedInTheCardsFrames) {
     EXPECT_EQ(written.GetFrameCount(), c.frames) << c.typed;
   }
   EXPECT_TRUE(prompter.messages.empty());
+}
+
+// A button's shortcut presses it and clicks it this much later.
+constexpr int kShortcutClickMs = 150;
+
+// Runs act once while the export's progress dialog shows frame `at`.
+class DuringExport {
+ public:
+  DuringExport(int32_t at, std::function<void()> act) {
+    QObject::connect(&timer_, &QTimer::timeout, [this, at, act] {
+      for (QWidget* w : QApplication::topLevelWidgets()) {
+        auto* dialog = qobject_cast<TermometerDialog*>(w);
+        if (!done && dialog && dialog->Showing() && dialog->Bar()->Position() >= at) {
+          done = true;
+          act();
+        }
+      }
+    });
+    timer_.start(0);
+  }
+  bool done = false;
+
+ private:
+  QTimer timer_;
+};
+
+TEST_F(FxExportTest, MainWindowTakesNoInputWhileAnExportRuns) {
+  Start();
+  LoadPattern();
+  const size_t patternBytes = Device.Pattern().size();
+  // What Image would load if it ran: a pattern of another size.
+  const std::string other = WritePattern("other.tga", 97, 61);
+  Client().DurationEdit()->SetTime(3000, false);
+  const std::string out = Path("guarded.avi");
+  bool exporting = false;
+  std::vector<std::string> askedDuringExport;
+  ScopedFileChooser chooser(
+      [&](const FileDialogRequest& request) -> std::optional<FileDialogAnswer> {
+        if (exporting) {
+          askedDuringExport.push_back(request.title.toStdString());
+          if (request.title == "Load Image")
+            return FileDialogAnswer{QString::fromStdString(other), 1};
+          return std::nullopt;
+        }
+        if (request.title == "Save AVI") {
+          exporting = true;
+          return FileDialogAnswer{QString::fromStdString(out), 1};
+        }
+        return std::nullopt;
+      });
+  QWindow* window = frame->windowHandle();
+  DuringExport keys(3, [&] {
+    // The user switches to the main window and presses what it offers.
+    QApplication::setActiveWindow(frame.get());
+    for (Qt::Key key : {Qt::Key_I, Qt::Key_P, Qt::Key_E, Qt::Key_X})
+      QTest::keyClick(window, key, Qt::AltModifier);
+    for (Qt::Key key : {Qt::Key_Return, Qt::Key_Space, Qt::Key_Escape})
+      QTest::keyClick(window, key);
+    QTest::mouseClick(Client().Item(kIdImage), Qt::LeftButton);
+    QTest::mouseClick(Client().Item(kIdPlay), Qt::LeftButton);
+    // A shortcut presses its button for a moment before it clicks.
+    QTest::qWait(kShortcutClickMs);
+  });
+  Click(kIdExport);
+  exporting = false;
+  Settle();
+  ASSERT_TRUE(keys.done);
+  EXPECT_TRUE(askedDuringExport.empty()) << askedDuringExport.front();
+  EXPECT_EQ(closed, 0);
+  EXPECT_FALSE(Client().Playing());
+  EXPECT_EQ(Device.Pattern().size(), patternBytes);
+  EXPECT_TRUE(prompter.messages.empty());
+  AVIVideoData written(out);
+  ASSERT_EQ(written.GetStatus(), 0);
+  EXPECT_EQ(written.GetFrameCount(), MsToFrames(3000, FrameRate)) << "the export ran to its end";
+
+  // Once it has ended the window takes its keys again.
+  exporting = true;
+  QApplication::setActiveWindow(frame.get());
+  QTest::keyClick(window, Qt::Key_I, Qt::AltModifier);
+  QTest::qWait(kShortcutClickMs);
+  Settle();
+  EXPECT_EQ(askedDuringExport, std::vector<std::string>{"Load Image"});
+}
+
+TEST_F(FxExportTest, ClosingTheMainWindowDuringAnExportCancelsItKeepingTheFramesWritten) {
+  Start();
+  LoadPattern();
+  Client().DurationEdit()->SetTime(3000, false);
+  const std::string out = Path("closed.avi");
+  bool stayedOpen = false;
+  DuringExport close(5, [&] {
+    frame->windowHandle()->close();
+    stayedOpen = closed == 0 && frame->isVisible();
+  });
+  Export({{"Save AVI", out}});
+  ASSERT_TRUE(close.done);
+  EXPECT_TRUE(stayedOpen) << "not before the export has ended";
+  Settle();
+  EXPECT_EQ(closed, 1) << "then the program ends";
+  EXPECT_TRUE(prompter.messages.empty()) << "a cancel shows nothing";
+  AVIVideoData written(out);
+  ASSERT_EQ(written.GetStatus(), 0);
+  EXPECT_GE(written.GetFrameCount(), 5);
+  EXPECT_LT(written.GetFrameCount(), MsToFrames(3000, FrameRate));
 }
 
 }  // namespace
