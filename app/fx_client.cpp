@@ -69,9 +69,10 @@ bool RefuseSourceAsOutput(const std::string& sourcePath, const std::string& outP
     return false;
   Prompter& prompter = CurrentPrompter();
   prompter.Beep();
-  prompter.ShowMessage("The file '" + outPath +
-                           "' is the source of this export.\nWrite the new file under another name.",
-                       "Write AVI", kMbOk | kMbIconExclamation);
+  prompter.ShowMessage(
+      "The file '" + outPath +
+          "' is the source of this export.\nWrite the new file under another name.",
+      "Write AVI", kMbOk | kMbIconExclamation);
   return true;
 }
 
@@ -247,8 +248,7 @@ bool TFxClient::CmExport() {
     }
     return RunExport([&](ExportProgress* progress) {
       return ExportTransition(progress, sourcePath, AviFiles.fileName, DurationMs(),
-                              Device.Pattern(), Device.FrameWidth(), Device.FrameHeight(),
-                              Width());
+                              Device.Pattern(), Device.FrameWidth(), Device.FrameHeight(), Width());
     });
   }
   if (!ChooseOpenFile(AviFiles, this, sourceTitle))

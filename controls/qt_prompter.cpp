@@ -17,10 +17,11 @@ void ShowAsPlainText(QMessageBox& box) {
 
 }  // namespace
 
-void QtPrompter::Beep() { QApplication::beep(); }
+void QtPrompter::Beep() {
+  QApplication::beep();
+}
 
-void QtPrompter::ShowMessage(const std::string& text, const std::string& caption,
-                             unsigned style) {
+void QtPrompter::ShowMessage(const std::string& text, const std::string& caption, unsigned style) {
   QMessageBox box(IconOf(style), QString::fromStdString(caption), QString::fromStdString(text),
                   QMessageBox::Ok, QApplication::activeWindow());
   ShowAsPlainText(box);

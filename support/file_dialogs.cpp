@@ -49,10 +49,11 @@ class FileDialog : public QFileDialog {
     const QFileInfo chosen(files.first());
     if (chosen.isDir() || chosen.absoluteDir().exists())
       return false;
-    QMessageBox box(QMessageBox::Warning, windowTitle(),
-                    QDir::toNativeSeparators(chosen.absoluteFilePath()) +
-                        QStringLiteral("\nThe folder does not exist.\nCheck the path and try again."),
-                    QMessageBox::Ok, this);
+    QMessageBox box(
+        QMessageBox::Warning, windowTitle(),
+        QDir::toNativeSeparators(chosen.absoluteFilePath()) +
+            QStringLiteral("\nThe folder does not exist.\nCheck the path and try again."),
+        QMessageBox::Ok, this);
     box.setTextFormat(Qt::PlainText);
     box.exec();
     return true;

@@ -16,7 +16,8 @@ bool NameTaken(const std::string& path) {
 std::string_view WithoutSuffix(std::string_view stem, std::string_view suffix) {
   std::string_view rest = stem;
   size_t digits = 0;
-  while (digits < rest.size() && std::isdigit(static_cast<unsigned char>(rest[rest.size() - 1 - digits])))
+  while (digits < rest.size() &&
+         std::isdigit(static_cast<unsigned char>(rest[rest.size() - 1 - digits])))
     ++digits;
   if (digits > 0 && digits < rest.size() && rest[rest.size() - 1 - digits] == '-')
     rest.remove_suffix(digits + 1);

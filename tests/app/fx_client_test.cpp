@@ -2,9 +2,9 @@
 
 #include <QLabel>
 #include <QLineEdit>
-#include <QWindow>
 #include <QPushButton>
 #include <QTimer>
+#include <QWindow>
 #include <filesystem>
 #include <fstream>
 
@@ -381,7 +381,7 @@ TEST_F(FxTest, FirstFocusIsOnImageAndEnterNeverEndsTheProgram) {
       QTest::keyClick(window, key);
       Settle();
       const QString shown = e.edit == c.DurationEdit() ? c.DurationEdit()->Text()
-                                                        : static_cast<QLineEdit*>(e.edit)->text();
+                                                       : static_cast<QLineEdit*>(e.edit)->text();
       EXPECT_EQ(shown.toStdString(), e.taken) << e.typed << ", key " << key;
       EXPECT_EQ(QApplication::focusWidget(), e.edit) << e.typed;
       EXPECT_EQ(closed, 0) << e.typed << ", key " << key;

@@ -8,9 +8,9 @@
 #include <map>
 
 #include "avi/export.h"
-#include "controls/time_code_edit.h"
 #include "avi/termometer_control.h"
 #include "avi/termometer_dialog.h"
+#include "controls/time_code_edit.h"
 #include "tests/app/fx_fixture.h"
 #include "tests/avi/export_test_support.h"
 
@@ -192,8 +192,8 @@ TEST_F(FxExportTest, SaveOffersANewNameBesideTheSourceAndRefusesTheSourceItself)
           if (request.title == "Source AVI with JPEG")
             return FileDialogAnswer{QString::fromStdString(source), 1};
           proposed.push_back(request.fileName.toStdString());
-          return FileDialogAnswer{answer.empty() ? request.fileName : QString::fromStdString(answer),
-                                  1};
+          return FileDialogAnswer{
+              answer.empty() ? request.fileName : QString::fromStdString(answer), 1};
         });
     Click(kIdExport);
     if (answer.empty()) {

@@ -207,10 +207,7 @@ TEST_F(FxPlayTest, PlayThatCannotStartReportsAndCanBeTriedAgain) {
        {{"ORVINTER_SIM_FIFO_MAX", "344064"}},
        false,
        "Not enough memory in video driver"},
-      {"fifo dma",
-       {{"ORVINTER_SIM_UNAVAILABLE", "9"}},
-       false,
-       "Can not attach hardware resources"},
+      {"fifo dma", {{"ORVINTER_SIM_UNAVAILABLE", "9"}}, false, "Can not attach hardware resources"},
       // Held from the start: the card opens without its alpha set up.
       {"alpha memory",
        {{"ORVINTER_SIM_UNAVAILABLE", "7"}},
@@ -268,7 +265,8 @@ TEST_F(FxPlayTest, FifoOfOneFrameAndItsGuardPlays) {
     const char* fifoBytes;  // width x height + 40 KiB, a whole number of pages
   } cases[] = {{"ntsc", "348160"}, {"pal", "483328"}};
   for (const auto& f : cases) {
-    TFxClient& c = Start({{"ORVINTER_SIM_STANDARD", f.standard}, {"ORVINTER_SIM_FIFO_MAX", f.fifoBytes}});
+    TFxClient& c =
+        Start({{"ORVINTER_SIM_STANDARD", f.standard}, {"ORVINTER_SIM_FIFO_MAX", f.fifoBytes}});
     ChooseImage(WritePattern("diagonal.tga"));
     sim = std::make_unique<SimulatedCard>(Device);
     ASSERT_TRUE(sim->Found());

@@ -21,7 +21,8 @@ struct BoxAnswer {
   void Arm(QMessageBox::StandardButton press) {
     QTimer::singleShot(0, [this, press] {
       auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-      if (!box) return;
+      if (!box)
+        return;
       seen = true;
       title = box->windowTitle();
       text = box->text();
@@ -50,8 +51,8 @@ TEST(QtPrompterTest, WarningBoxCarriesCaptionTextAndIconOwnedByActiveWindow) {
 
 TEST(QtPrompterTest, QuestionShowsTheQuestionIconAndReturnsTheButtonPressed) {
   QtPrompter prompter;
-  for (auto [press, expected] : {std::pair{QMessageBox::Ok, true},
-                                 std::pair{QMessageBox::Cancel, false}}) {
+  for (auto [press, expected] :
+       {std::pair{QMessageBox::Ok, true}, std::pair{QMessageBox::Cancel, false}}) {
     BoxAnswer answer;
     answer.Arm(press);
     EXPECT_EQ(prompter.AskOkCancel("Version mismatch", "Init Orvane"), expected);
