@@ -1,5 +1,7 @@
 #include "avi/export.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <cstring>
 #include <memory>
@@ -12,6 +14,7 @@
 #include "avi/export_buffers.h"
 #include "avi/export_session.h"
 #include "avi/mask_picture.h"
+#include "avi/replacing_file.h"
 #include "support/error_codes.h"
 #include "support/report_error.h"
 #include "support/time_code.h"
@@ -79,6 +82,16 @@ bool Refuse(int32_t code, const char* caption, const std::string& file, ExportOu
   return false;
 }
 
+// An input that is the output file itself, which could only be written in
+// place: it would be cut short under the export that reads it.
+bool OverwritesInPlace(const std::string& input, const std::string& outPath) {
+  struct stat in {
+  }, out{};
+  return !input.empty() && stat(input.c_str(), &in) == 0 && stat(outPath.c_str(), &out) == 0 &&
+         in.st_dev == out.st_dev && in.st_ino == out.st_ino &&
+         ReplacingFile::WouldWriteInPlace(outPath);
+}
+
 // What a caller asked to hear of an export's end.
 bool Tell(bool written, const ExportOutcome& outcome, int32_t* code, ExportOutcome* out) {
   if (code)
@@ -133,6 +146,8 @@ bool TransitionTo(ExportProgress* progress, const std::string& sourcePath,
     return Refuse(kErrNoMemory, kExportCaption, outPath, outcome);
 
   const std::unique_ptr<VideoData> source = OpenTransitionSource(sourcePath, width, height);
+  if (OverwritesInPlace(source->GetFileName(), outPath))
+    return Refuse(kErrNoFile, kExportCaption, outPath, outcome);
   const int32_t frames =
       std::max(0, MsToFrames(durationMs, static_cast<float>(source->GetFrameRate())));
   // The format comes from the source file and may be of any size.
@@ -207,6 +222,8 @@ bool MaskSequenceTo(ExportProgress* progress, const std::string& sourcePath, std
       height > static_cast<uint32_t>(kExportMaxHeight)) {
     return Refuse(kErrBadFile, "Open AVI", sourcePath, outcome);
   }
+  if (OverwritesInPlace(sourcePath, outPath) || OverwritesInPlace(maskPath, outPath))
+    return Refuse(kErrNoFile, kExportCaption, outPath, outcome);
   ExportBuffers* buffers = nullptr;
   if (AcquireExportBuffers(buffers) != kOk)
     return Refuse(kErrNoMemory, kExportCaption, outPath, outcome);

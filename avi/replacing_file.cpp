@@ -67,7 +67,20 @@ bool StickyFolderRefusesRename(const std::string& folder, const struct stat& fil
   return me != 0 && me != file.st_uid && me != st.st_uid;
 }
 
+// A file that exists and may be written, but could not be renamed over.
+bool RenameRefused(const std::string& file, const struct stat& st) {
+  const std::string folder = FolderOf(file);
+  return access(folder.c_str(), W_OK | X_OK) != 0 || StickyFolderRefusesRename(folder, st);
+}
+
 }  // namespace
+
+bool ReplacingFile::WouldWriteInPlace(const std::string& target) {
+  std::string file;
+  struct stat st {};
+  return FollowLinks(target, file) && stat(file.c_str(), &st) == 0 && S_ISREG(st.st_mode) &&
+         access(file.c_str(), W_OK) == 0 && RenameRefused(file, st);
+}
 
 int32_t ReplacingFile::Create(const std::string& target) {
   Abandon();
@@ -81,9 +94,9 @@ int32_t ReplacingFile::Create(const std::string& target) {
   const bool exists = stat(file.c_str(), &st) == 0;
   if (exists && (!S_ISREG(st.st_mode) || access(file.c_str(), W_OK) != 0))
     return kErrNoFile;
-  const std::string folder = FolderOf(file);
-  if (exists && StickyFolderRefusesRename(folder, st))
+  if (exists && RenameRefused(file, st))
     return OpenInPlace(file);
+  const std::string folder = FolderOf(file);
 
   // Hidden, and in the same folder so the final rename cannot cross devices.
   const std::string pattern = folder + "/." + NameOf(file) + ".XXXXXX";
@@ -100,7 +113,7 @@ int32_t ReplacingFile::Create(const std::string& target) {
   }
   pthread_sigmask(SIG_SETMASK, &previous, nullptr);
   if (fd < 0)
-    return exists ? OpenInPlace(file) : kErrNoFile;
+    return kErrNoFile;
   // Overwriting keeps what a truncated file would keep. Best effort: only
   // the superuser may give a file away (a group of ours may still be kept),
   // and a folder may refuse the mode.

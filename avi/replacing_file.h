@@ -39,6 +39,10 @@ class ReplacingFile {
   // target is not a regular file, or it exists and may not be written.
   int32_t Create(const std::string& target);
 
+  // True when Create would write target in place; a caller that reads the
+  // same file meanwhile must not let it.
+  static bool WouldWriteInPlace(const std::string& target);
+
   // The open stream while the file is being written, else null.
   std::FILE* Stream() const { return stream_; }
   // The file written: the target with its links followed.

@@ -4,6 +4,7 @@
 #include <filesystem>
 
 #include "avi/export_session.h"
+#include "avi/replacing_file.h"
 #include "cli/explanations.h"
 #include "support/error_codes.h"
 
@@ -74,8 +75,13 @@ std::vector<std::string> ExportEndingNotes(const char* command, const ExportOutc
     return notes;
   }
   if (outcome.code == kErrNoFile && !outcome.codeFile.empty()) {
-    const std::string why =
+    std::string why =
         outcome.codeFile == outPath ? WhyNotWritable(outPath) : WhyNotReadable(outcome.codeFile);
+    if (why.empty() && outcome.codeFile == outPath && ReplacingFile::WouldWriteInPlace(outPath)) {
+      why = Quoted(outPath) +
+            " is read by this export, and as its folder may not be written it could only be "
+            "written in place, under the reading";
+    }
     if (!why.empty())
       notes.push_back(prefix + why);
   }

@@ -230,6 +230,31 @@ TEST(ExportStopTest, CloseThatFailsAfterAStopIsReported) {
   }
 }
 
+// Where the folder may not be written, a writable file is written in
+// place; not the source itself, which would be cut under the reading.
+TEST(ExportInPlaceTest, SourceThatIsTheOutputIsNotWrittenInPlace) {
+  FrameRate = kPalFrameRate;
+  ScratchDir dir;
+  const fs::path folder = dir.Path() / "closed";
+  fs::create_directory(folder);
+  const std::string source = (folder / "src.avi").string();
+  const Bytes recording = SimpleAvi({DeviceFrame(1), DeviceFrame(2)}).Build();
+  WriteAll(source, recording);
+  chmod(source.c_str(), 0666);
+  chmod(folder.c_str(), 0555);
+  const Bytes pattern = TestPattern(640, 480);
+  const Outcome outcome =
+      RunExportInChild(ChildUser::kPlain, 0, [&](ExportProgress* progress, int32_t* code) {
+        return ExportTransition(progress, source, source, 200, pattern, 640, 480, 48, code);
+      });
+  chmod(folder.c_str(), 0755);
+  ASSERT_FALSE(outcome.skipped);
+  EXPECT_EQ(outcome.code, kErrNoFile);
+  ASSERT_EQ(outcome.messages.size(), 1u);
+  EXPECT_EQ(outcome.messages[0].text, "No file '" + source + "'");
+  EXPECT_EQ(ReadAll(source), recording);
+}
+
 INSTANTIATE_TEST_SUITE_P(Refusals, ExportWriteRefusedTest,
                          ::testing::Values(Refusal::kDiskFull, Refusal::kFolderNotWritable,
                                            Refusal::kNoFolder),

@@ -20,129 +20,132 @@ using namespace avitest;
 const Bytes kEarlier = Text("the earlier bytes");
 const Bytes kNew = Text("the new bytes");
 
-struct stat StatOf(const std::string& path) {
-  struct stat st {};
-  EXPECT_EQ(stat(path.c_str(), &st), 0) << path;
-  return st;
-}
-
 TEST(ReplacingFileTest, ReplacesWhatTheTargetNamesAndKeepsWhatItWas) {
   ScratchDir dir;
   const fs::path root = dir.Path();
-  const bool superuser = geteuid() == 0;
+  auto file = [&](const std::string& name, mode_t mode = 0644) {
+    fs::create_directories((root / name).parent_path());
+    WriteAll((root / name).string(), kEarlier);
+    chmod((root / name).c_str(), mode);
+    return (root / name).string();
+  };
+  auto link = [&](const char* to, const char* name) {
+    fs::create_symlink(to, root / name);
+    return (root / name).string();
+  };
   struct Case {
     const char* name;
-    // Sets the scene and gives the name to replace; runs as the test's user.
-    std::function<std::string()> setUp;
+    std::function<std::string()> setUp;  // gives the name to replace
     ChildUser user;
     bool needsSuperuser;
     bool inPlace;
-    // What the scene must look like afterwards.
-    std::function<void()> check;
+    const char* holdsNew;                 // afterwards
+    std::vector<const char*> stillLinks;  // afterwards
+    const char* keepsEarlier;             // afterwards, or null
   };
   const Case cases[] = {
       {"dangling link",
-       [&] {
-         fs::create_symlink("made.avi", root / "link.avi");
-         return (root / "link.avi").string();
-       },
-       ChildUser::kSame, false, false,
-       [&] {
-         EXPECT_TRUE(fs::is_symlink(root / "link.avi"));
-         EXPECT_EQ(ReadAll((root / "made.avi").string()), kNew);
-       }},
+       [&] { return link("made.avi", "dangling.avi"); },
+       ChildUser::kSame,
+       false,
+       false,
+       "made.avi",
+       {"dangling.avi"},
+       nullptr},
       {"chain of relative links",
        [&] {
-         fs::create_directory(root / "sub");
-         WriteAll((root / "sub" / "end.avi").string(), kEarlier);
-         fs::create_symlink("sub/end.avi", root / "second.avi");
-         fs::create_symlink("second.avi", root / "first.avi");
-         return (root / "first.avi").string();
+         file("sub/end.avi");
+         link("sub/end.avi", "second.avi");
+         return link("second.avi", "first.avi");
        },
-       ChildUser::kSame, false, false,
-       [&] {
-         EXPECT_TRUE(fs::is_symlink(root / "first.avi"));
-         EXPECT_TRUE(fs::is_symlink(root / "second.avi"));
-         EXPECT_EQ(ReadAll((root / "sub" / "end.avi").string()), kNew);
-       }},
+       ChildUser::kSame,
+       false,
+       false,
+       "sub/end.avi",
+       {"first.avi", "second.avi"},
+       nullptr},
       {"mode and owner of the earlier file",
        [&] {
-         const std::string path = (root / "owned.avi").string();
-         WriteAll(path, kEarlier);
+         const std::string path = file("owned.avi", 0604);
          EXPECT_EQ(chown(path.c_str(), kNobody, kNobody), 0);
-         EXPECT_EQ(chmod(path.c_str(), 0604), 0);
          return path;
        },
-       ChildUser::kSame, true, false,
-       [&] {
-         const struct stat st = StatOf((root / "owned.avi").string());
-         EXPECT_EQ(st.st_mode & 07777, 0604u);
-         EXPECT_EQ(st.st_uid, kNobody);
-         EXPECT_EQ(st.st_gid, kNobody);
-         EXPECT_EQ(ReadAll((root / "owned.avi").string()), kNew);
-       }},
+       ChildUser::kSame,
+       true,
+       false,
+       "owned.avi",
+       {},
+       nullptr},
       {"writable file in a folder that is not",
        [&] {
-         fs::create_directory(root / "closed");
-         WriteAll((root / "closed" / "out.avi").string(), kEarlier);
-         chmod((root / "closed" / "out.avi").c_str(), 0666);
+         const std::string path = file("closed/out.avi", 0666);
          chmod((root / "closed").c_str(), 0555);
-         return (root / "closed" / "out.avi").string();
+         return path;
        },
-       ChildUser::kPlain, true, true,
-       [&] {
-         EXPECT_EQ(ReadAll((root / "closed" / "out.avi").string()), kNew);
-         EXPECT_EQ(std::distance(fs::directory_iterator(root / "closed"), fs::directory_iterator()),
-                   1);
-         chmod((root / "closed").c_str(), 0755);
-       }},
+       ChildUser::kPlain,
+       true,
+       true,
+       "closed/out.avi",
+       {},
+       nullptr},
       {"another user's file in a sticky folder",
        [&] {
-         fs::create_directory(root / "shared");
+         const std::string path = file("shared/out.avi", 0666);
          chmod((root / "shared").c_str(), 01777);
-         WriteAll((root / "shared" / "out.avi").string(), kEarlier);
-         chmod((root / "shared" / "out.avi").c_str(), 0666);
-         return (root / "shared" / "out.avi").string();
+         return path;
        },
-       ChildUser::kPlain, true, true,
-       [&] {
-         EXPECT_EQ(ReadAll((root / "shared" / "out.avi").string()), kNew);
-         EXPECT_EQ(std::distance(fs::directory_iterator(root / "shared"), fs::directory_iterator()),
-                   1);
-       }},
+       ChildUser::kPlain,
+       true,
+       true,
+       "shared/out.avi",
+       {},
+       nullptr},
       // The other name of a hard link keeps the earlier bytes.
       {"hard link",
        [&] {
-         WriteAll((root / "linked.avi").string(), kEarlier);
-         fs::create_hard_link(root / "linked.avi", root / "other.avi");
+         fs::create_hard_link(file("linked.avi"), root / "other.avi");
          return (root / "linked.avi").string();
        },
-       ChildUser::kSame, false, false,
-       [&] {
-         EXPECT_EQ(ReadAll((root / "linked.avi").string()), kNew);
-         EXPECT_EQ(ReadAll((root / "other.avi").string()), kEarlier);
-       }},
+       ChildUser::kSame,
+       false,
+       false,
+       "linked.avi",
+       {},
+       "other.avi"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    if (c.needsSuperuser && !superuser) {
+    if (c.needsSuperuser && geteuid() != 0) {
       std::printf("skipped without the superuser: %s\n", c.name);
       continue;
     }
     const std::string target = c.setUp();
     const ChildResult child = RunInChild(c.user, [&](std::ostream& out) {
-      ReplacingFile file;
-      const int32_t created = file.Create(target);
-      out << created << " " << file.WritesInPlace() << " ";
+      ReplacingFile replacing;
+      const int32_t created = replacing.Create(target);
+      out << created << " " << replacing.WritesInPlace() << " ";
       if (created == kOk)
-        std::fwrite(kNew.data(), 1, kNew.size(), file.Stream());
-      out << (created == kOk ? file.Commit() : -1) << "\n";
+        std::fwrite(kNew.data(), 1, kNew.size(), replacing.Stream());
+      out << (created == kOk ? replacing.Commit() : -1) << "\n";
     });
     ASSERT_FALSE(child.skipped);
     EXPECT_EQ(child.text, "0 " + std::to_string(c.inPlace) + " 0\n");
-    c.check();
+    EXPECT_EQ(ReadAll((root / c.holdsNew).string()), kNew);
+    for (const char* name : c.stillLinks)
+      EXPECT_TRUE(fs::is_symlink(root / name)) << name;
+    if (c.keepsEarlier) {
+      EXPECT_EQ(ReadAll((root / c.keepsEarlier).string()), kEarlier);
+    }
+  }
+  if (geteuid() == 0) {
+    struct stat st {};
+    ASSERT_EQ(stat((root / "owned.avi").c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0604u);
+    EXPECT_EQ(st.st_uid, kNobody);
+    EXPECT_EQ(st.st_gid, kNobody);
   }
   // Nothing hidden is left beside any of them.
+  chmod((root / "closed").c_str(), 0755);
   for (const auto& entry : fs::recursive_directory_iterator(root))
     EXPECT_NE(entry.path().filename().string().front(), '.') << entry.path();
 }
