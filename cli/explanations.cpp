@@ -29,6 +29,17 @@ std::string KindOf(const struct stat& st) {
   return "not a regular file";
 }
 
+// Why a name that exists cannot be used for access (R_OK or W_OK).
+std::string WhyNotUsable(const std::string& path, const struct stat& st, int access,
+                         const char* notRegular, const char* denied) {
+  const std::string kind = KindOf(st);
+  if (!kind.empty())
+    return Quoted(path) + " is " + kind + notRegular;
+  if (::access(path.c_str(), access) != 0)
+    return Quoted(path) + denied;
+  return {};
+}
+
 std::string FolderOf(const std::string& path) {
   const std::string folder = std::filesystem::path(path).parent_path().string();
   return folder.empty() ? "." : folder;
@@ -44,24 +55,14 @@ std::string WhyNotReadable(const std::string& path) {
   struct stat st {};
   if (stat(path.c_str(), &st) != 0)
     return Quoted(path) + " does not exist";
-  const std::string kind = KindOf(st);
-  if (!kind.empty())
-    return Quoted(path) + " is " + kind + ", not a regular file";
-  if (access(path.c_str(), R_OK) != 0)
-    return Quoted(path) + " may not be read";
-  return {};
+  return WhyNotUsable(path, st, R_OK, ", not a regular file", " may not be read");
 }
 
 std::string WhyNotWritable(const std::string& path) {
   struct stat st {};
-  if (stat(path.c_str(), &st) == 0) {
-    const std::string kind = KindOf(st);
-    if (!kind.empty())
-      return Quoted(path) + " is " + kind + "; the output must be a regular file";
-    if (access(path.c_str(), W_OK) != 0)
-      return Quoted(path) + " may not be written";
-    return {};
-  }
+  if (stat(path.c_str(), &st) == 0)
+    return WhyNotUsable(path, st, W_OK, "; the output must be a regular file",
+                        " may not be written");
   const std::string folder = FolderOf(path);
   if (stat(folder.c_str(), &st) != 0)
     return "the folder " + Quoted(folder) + " does not exist";

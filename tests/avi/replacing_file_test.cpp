@@ -33,6 +33,14 @@ TEST(ReplacingFileTest, ReplacesWhatTheTargetNamesAndKeepsWhatItWas) {
     fs::create_symlink(to, root / name);
     return (root / name).string();
   };
+  // A writable out.avi in a folder of the given mode.
+  auto inFolder = [&](const char* folder, mode_t mode) {
+    return [&, folder, mode] {
+      const std::string path = file(std::string(folder) + "/out.avi", 0666);
+      chmod((root / folder).c_str(), mode);
+      return path;
+    };
+  };
   struct Case {
     const char* name;
     std::function<std::string()> setUp;  // gives the name to replace
@@ -77,11 +85,7 @@ TEST(ReplacingFileTest, ReplacesWhatTheTargetNamesAndKeepsWhatItWas) {
        {},
        nullptr},
       {"writable file in a folder that is not",
-       [&] {
-         const std::string path = file("closed/out.avi", 0666);
-         chmod((root / "closed").c_str(), 0555);
-         return path;
-       },
+       inFolder("closed", 0555),
        ChildUser::kPlain,
        true,
        true,
@@ -89,11 +93,7 @@ TEST(ReplacingFileTest, ReplacesWhatTheTargetNamesAndKeepsWhatItWas) {
        {},
        nullptr},
       {"another user's file in a sticky folder",
-       [&] {
-         const std::string path = file("shared/out.avi", 0666);
-         chmod((root / "shared").c_str(), 01777);
-         return path;
-       },
+       inFolder("shared", 01777),
        ChildUser::kPlain,
        true,
        true,
