@@ -133,27 +133,24 @@ bool ExportSession::End(ExportEnding ending, int32_t reason, const std::string& 
     outcome_.output = ExportOutput::kComplete;
   else
     outcome_.output = inPlace ? ExportOutput::kIncomplete : ExportOutput::kUntouched;
-  int32_t result = kOk;
-  std::string reported = outPath_;
-  switch (ending) {
-    case ExportEnding::kFinished:
-      result = closed;
-      break;
-    case ExportEnding::kStopped:
-      ReportExportError(reason, named);
-      // The frames before the stop were to be kept; when they cannot be,
-      // that is a failure of its own, even after a cancel.
-      result = closed == kOk ? reason : closed;
-      if (closed == kOk)
-        reported = named;
-      break;
-    case ExportEnding::kFailed:
-      result = reason;
-      reported = named;
-      break;
+  int32_t result = reason;
+  std::string reported = named;
+  if (ending == ExportEnding::kFinished) {
+    result = closed;
+    reported = outPath_;
   }
-  if (ending != ExportEnding::kStopped || closed != kOk)
+  if (ending == ExportEnding::kStopped) {
+    // Why it stopped comes first. The frames before the stop were to be
+    // kept; a close that fails is a failure of its own, even after a cancel.
+    ReportExportError(reason, named);
+    if (closed != kOk) {
+      result = closed;
+      reported = outPath_;
+      ReportExportError(closed, outPath_);
+    }
+  } else {
     ReportExportError(result, reported);
+  }
   outcome_.code = result;
   outcome_.codeFile = reported;
   return ending == ExportEnding::kFinished && result == kOk;
