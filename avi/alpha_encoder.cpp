@@ -238,6 +238,13 @@ uint32_t EncodeAlphaField(std::span<const uint8_t> alpha, int32_t lineBytes, int
   return static_cast<uint32_t>(size);
 }
 
+size_t AlphaFieldLeast(int32_t lineBytes, int32_t lines) {
+  // A line of fewer than 4 bytes encodes to nothing.
+  const uint64_t perLine = lineBytes >= 4 ? 4 + 2 : 0;
+  const uint64_t l = lines > 0 ? static_cast<uint64_t>(lines) : 0;
+  return static_cast<size_t>((8 + perLine * l + 3) & ~3ull);
+}
+
 size_t AlphaFieldBound(int32_t lineBytes, int32_t lines) {
   const uint64_t n = lineBytes > 0 ? static_cast<uint64_t>(lineBytes) & ~3ull : 0;
   const uint64_t l = lines > 0 ? static_cast<uint64_t>(lines) : 0;

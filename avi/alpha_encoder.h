@@ -48,6 +48,10 @@ bool EncodeAlphaLine(const uint8_t* line, int32_t lineBytes, std::span<uint8_t> 
 uint32_t EncodeAlphaField(std::span<const uint8_t> alpha, int32_t lineBytes, int32_t lines,
                           std::span<uint8_t> output, std::span<uint8_t> segmentScratch);
 
+// The fewest bytes EncodeAlphaField can give for a field: L and S, and per
+// line at least one operation and one segment record.
+size_t AlphaFieldLeast(int32_t lineBytes, int32_t lines);
+
 // Room that always suffices for EncodeAlphaField's output and scratch.
 size_t AlphaFieldBound(int32_t lineBytes, int32_t lines);
 size_t AlphaScratchBound(int32_t lineBytes, int32_t lines);

@@ -17,10 +17,7 @@ bool IsFrameId(const std::array<uint32_t, 4>& ids, uint32_t id) {
 }
 
 int32_t FindMovi(const FrameTableInput& in, RiffChunk& movi) {
-  if (in.riff.Seek(in.form.ContentOffset()) != kOk)
-    return kErrBadFile;
-  const int32_t code = in.riff.Descend(movi, &in.form, RiffReader::Find::kList, kFourCCMovi);
-  return code == kOk ? kOk : kErrBadFile;
+  return FindMoviList(in.riff, in.form, movi);
 }
 
 struct IndexSpan {
@@ -43,6 +40,13 @@ IndexSpan SpanOf(const std::vector<IndexEntry>& entries) {
 
 }  // namespace
 
+int32_t FindMoviList(RiffReader& riff, const RiffChunk& form, RiffChunk& movi) {
+  if (riff.Seek(form.ContentOffset()) != kOk)
+    return kErrBadFile;
+  const int32_t code = riff.DescendUnfinished(movi, &form, RiffReader::Find::kList, kFourCCMovi);
+  return code == kOk ? kOk : kErrBadFile;
+}
+
 int32_t BuildFrameTableByWalking(const FrameTableInput& in, std::vector<FrameLocation>& frames) {
   frames.clear();
   RiffChunk movi;
@@ -52,9 +56,17 @@ int32_t BuildFrameTableByWalking(const FrameTableInput& in, std::vector<FrameLoc
   RiffChunk parents[kMaxListDepth + 1];
   int depth = 0;
   parents[0] = movi;
-  while (frames.size() < in.totalFrames) {
+  while (in.unfinished || frames.size() < in.totalFrames) {
     RiffChunk chunk;
-    const int32_t code = in.riff.Descend(chunk, &parents[depth], RiffReader::Find::kNext);
+    const int32_t code =
+        in.unfinished ? in.riff.DescendUnfinished(chunk, &parents[depth], RiffReader::Find::kNext)
+                      : in.riff.Descend(chunk, &parents[depth], RiffReader::Find::kNext);
+    // Where the writer stopped, the frames end: a frame it was writing is
+    // not whole.
+    if (in.unfinished &&
+        (code == RiffReader::kCutShort || (code == RiffReader::kNotFound && depth == 0))) {
+      return frames.empty() ? kErrBadFile : kOk;
+    }
     if (code == RiffReader::kNotFound) {
       // The end of "movi" itself means the file holds fewer frames than it says.
       if (depth == 0)
@@ -67,7 +79,11 @@ int32_t BuildFrameTableByWalking(const FrameTableInput& in, std::vector<FrameLoc
     if (code != kOk)
       return kErrBadFile;
     if (IsFrameId(in.frameIds, chunk.id)) {
-      frames.push_back(FrameLocation{chunk.id, chunk.size, chunk.DataOffset()});
+      try {
+        frames.push_back(FrameLocation{chunk.id, chunk.size, chunk.DataOffset()});
+      } catch (const std::bad_alloc&) {
+        return kErrNoMemory;
+      }
     } else if (chunk.id == kFourCCList && depth < kMaxListDepth) {
       parents[++depth] = chunk;  // positioned at its first chunk
       continue;

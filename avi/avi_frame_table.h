@@ -30,7 +30,15 @@ struct FrameTableInput {
   const RiffChunk& form;  // the RIFF "AVI " form
   std::array<uint32_t, 4> frameIds{};
   uint32_t totalFrames = 0;  // the main header's count
+  // A file whose writer stopped before it finished (the RIFF form or
+  // "movi" left open): the count is not to be trusted, and every whole
+  // frame up to the end of the file is taken instead.
+  bool unfinished = false;
 };
+
+// Finds the "movi" list of the form, which may have been left open (see
+// RiffReader::DescendUnfinished). 0 or 6.
+int32_t FindMoviList(RiffReader& riff, const RiffChunk& form, RiffChunk& movi);
 
 // From "idx1": the first totalFrames entries with a frame id, offsets read as
 // relative or absolute by where they point; an index that fits neither
@@ -41,7 +49,9 @@ int32_t BuildFrameTableFromIndex(const FrameTableInput& input, std::vector<Frame
 
 // The first totalFrames chunks with a frame id, in file order, inside "movi"
 // and the lists in it ("rec " records and any other); all other chunks are
-// skipped. 0, or 6 when "movi" holds fewer or is malformed.
+// skipped. 0, or 6 when "movi" holds fewer or is malformed. For an
+// unfinished file: every frame chunk up to the end of the file, the one cut
+// by it dropped; 6 when there is none.
 int32_t BuildFrameTableByWalking(const FrameTableInput& input, std::vector<FrameLocation>& frames);
 
 // From an OpenDML super index ("indx" in the video stream's list): every

@@ -35,6 +35,7 @@ int32_t AVIVideoData::ReadHeaders(RiffReader& riff, const RiffChunk& form, RiffC
   if (avih.size < kMainHeaderSize || riff.Read(bytes, kMainHeaderSize) != kOk)
     return kErrBadFile;
   mainHeader_ = LoadMainHeader(bytes);
+  hasMainHeader_ = true;
   if (riff.Ascend(avih) != kOk)
     return kErrBadFile;
 
@@ -86,29 +87,36 @@ int32_t AVIVideoData::ReadHeaders(RiffReader& riff, const RiffChunk& form, RiffC
     stream_ = static_cast<int32_t>(i);
     break;
   }
-  if (stream_ < 0)
+  if (stream_ < 0) {
+    problem_ = Problem::kNoVideoStream;
     return kErrBadFile;
+  }
   return riff.Ascend(hdrl) == kOk ? kOk : kErrBadFile;
 }
 
 int32_t AVIVideoData::Open() {
+  problem_ = Problem::kCannotOpen;
   if (!file_.Open(fileName_))
     return kErrNoFile;
   RiffReader riff(file_);
   RiffChunk form;
-  if (riff.Descend(form, nullptr, RiffReader::Find::kRiff, kFourCCAvi) != kOk)
+  problem_ = Problem::kNotAvi;
+  if (riff.DescendUnfinished(form, nullptr, RiffReader::Find::kRiff, kFourCCAvi) != kOk)
     return kErrBadFile;
 
   RiffChunk indx;
   bool hasIndx = false;
+  problem_ = Problem::kHeaders;
   if (const int32_t code = ReadHeaders(riff, form, indx, hasIndx))
     return code;
 
+  problem_ = Problem::kHandler;
   if (streamHeader_.handler != kFourCCOrvd && streamHeader_.handler != kFourCCOrvt) {
     return kErrBadFile;
   }
   // Without both, frames have no rate: the frame count of a duration would
   // be infinite.
+  problem_ = Problem::kNoFrameRate;
   if (streamHeader_.rate == 0 || streamHeader_.scale == 0)
     return kErrBadFile;
   streamHeader_.handler = kFourCCOrvt;
@@ -122,28 +130,51 @@ int32_t AVIVideoData::Open() {
   frameIds_ = {StreamChunkId(number, 'd', 'c'), StreamChunkId(number, 'd', 'b'),
                StreamChunkId(number, h0, h1), StreamChunkId(number, h2, h3)};
 
+  const uint32_t total = mainHeader_.totalFrames;
+  problem_ = Problem::kFrames;
+  RiffChunk movi;
+  if (FindMoviList(riff, form, movi) != kOk)
+    return kErrBadFile;
+  // A writer that stopped left no index behind "movi" and no count worth
+  // trusting: what the file holds is what it has.
+  unfinished_ = form.unfinished || movi.unfinished;
+  if (unfinished_) {
+    origin_ = FrameTableOrigin::kMoviWalk;
+    const int32_t code = BuildFrameTableByWalking({riff, form, frameIds_, total, true}, frames_);
+    if (code == kOk && frames_.size() > static_cast<size_t>(INT32_MAX))
+      return kErrBadFile;
+    return Ready(code);
+  }
+
   // Each frame takes at least its 8-byte chunk header: a count the file
   // cannot hold is a lie, refused before the table is allocated.
-  const uint32_t total = mainHeader_.totalFrames;
+  problem_ = Problem::kFrameCount;
   if (total > static_cast<uint32_t>(INT32_MAX) || static_cast<uint64_t>(total) * 8 > file_.Size()) {
     return kErrBadFile;
   }
 
+  problem_ = Problem::kFrames;
   if (hasIndx) {
     const int32_t code = BuildFrameTableFromOpenDml(riff, indx, frameIds_, frames_);
     if (code != kNoOpenDmlIndex) {
       if (code == kOk && frames_.size() > static_cast<size_t>(INT32_MAX))
         return kErrBadFile;
       origin_ = FrameTableOrigin::kOpenDmlIndex;
-      return code;
+      return Ready(code);
     }
   }
   const FrameTableInput input{riff, form, frameIds_, total};
   if ((mainHeader_.flags & kAviHasIndex) != 0) {
-    return BuildFrameTableFromIndex(input, frames_, origin_);
+    return Ready(BuildFrameTableFromIndex(input, frames_, origin_));
   }
   origin_ = FrameTableOrigin::kMoviWalk;
-  return BuildFrameTableByWalking(input, frames_);
+  return Ready(BuildFrameTableByWalking(input, frames_));
+}
+
+int32_t AVIVideoData::Ready(int32_t code) {
+  if (code == kOk)
+    problem_ = Problem::kNone;
+  return code;
 }
 
 int32_t AVIVideoData::GetFrameCount() const {

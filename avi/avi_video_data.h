@@ -21,8 +21,26 @@
 //   6  not an AVI file, headers unreadable or inconsistent, no video stream,
 //      another handler, or an index or "movi" that does not hold the frames
 // The file stays open (read only) for the object's life.
+//
+// A recording whose writer stopped before it finished (the RIFF form or
+// "movi" runs past the end of the file, or its size was never patched from
+// 0 or 0xFFFFFFFF) is read to the end of the file: its frames are the whole
+// frame chunks found by walking "movi", whatever the headers count.
 class AVIVideoData : public VideoData {
  public:
+  // The step at which opening failed, for a caller that explains a status.
+  enum class Problem {
+    kNone,
+    kCannotOpen,     // not there, or not a regular file
+    kNotAvi,         // no RIFF form "AVI "
+    kHeaders,        // "hdrl", "avih" or a stream's lists unreadable
+    kNoVideoStream,  // no "vids" stream among the declared ones
+    kHandler,        // a video handler other than the card's
+    kNoFrameRate,    // the stream's rate or scale is 0
+    kFrameCount,     // more frames counted than the file can hold
+    kFrames,         // the index or "movi" does not hold the frames
+  };
+
   explicit AVIVideoData(const std::string& fileName);
 
   int32_t GetStatus() const override { return status_; }
@@ -48,9 +66,19 @@ class AVIVideoData : public VideoData {
   const std::array<uint32_t, 4>& FrameIds() const { return frameIds_; }
   const std::vector<FrameLocation>& Frames() const { return frames_; }
   FrameTableOrigin Origin() const { return origin_; }
+  // Where opening stopped (kNone when ready), and which headers it had read
+  // by then: after a refusal these keep what the file holds (the handler as
+  // found, say).
+  Problem GetProblem() const { return problem_; }
+  bool HasMainHeader() const { return hasMainHeader_; }
+  bool HasStreamHeader() const { return stream_ >= 0; }
+  // The writer had stopped before it finished the file.
+  bool IsUnfinished() const { return unfinished_; }
 
  private:
   int32_t Open();
+  // code, and the problem cleared when it is 0.
+  int32_t Ready(int32_t code);
   int32_t ReadHeaders(RiffReader& riff, const RiffChunk& form, RiffChunk& indx, bool& hasIndx);
 
   std::string fileName_;
@@ -62,5 +90,8 @@ class AVIVideoData : public VideoData {
   std::array<uint32_t, 4> frameIds_{};
   std::vector<FrameLocation> frames_;
   FrameTableOrigin origin_ = FrameTableOrigin::kNone;
+  Problem problem_ = Problem::kNone;
+  bool unfinished_ = false;
+  bool hasMainHeader_ = false;
   int32_t status_ = 0;
 };

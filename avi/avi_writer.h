@@ -28,6 +28,8 @@
 //    the target before keeps its bytes.
 // AviWriterClose after a failed write also removes the partial file and
 // returns 18, so a caller that always closes never leaves a broken file.
+// The one exception is a target written in place because its folder may
+// not be written (see ReplacingFile): a failure leaves it incomplete.
 // The only 18 that leaves the writer usable is a chunk refused because the
 // file would pass the 2 GB limit of RIFF sizes: nothing of it was written,
 // and AviWriterClose still keeps the chunks before it.

@@ -1,5 +1,7 @@
 #include "avi/export.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <cstring>
 #include <memory>
@@ -12,6 +14,7 @@
 #include "avi/export_buffers.h"
 #include "avi/export_session.h"
 #include "avi/mask_picture.h"
+#include "avi/replacing_file.h"
 #include "support/error_codes.h"
 #include "support/report_error.h"
 #include "support/time_code.h"
@@ -71,12 +74,42 @@ bool FrameSizeFits(int32_t width, int32_t height) {
   return width > 0 && height >= 2 && width <= kExportMaxWidth && height <= kExportMaxHeight;
 }
 
-bool Refuse(int32_t code, const char* caption, const std::string& file, int32_t* out) {
+bool Refuse(int32_t code, const char* caption, const std::string& file, ExportOutcome& outcome) {
   ReportExportError(code, file, caption);
-  if (out)
-    *out = code;
+  outcome = ExportOutcome{};
+  outcome.code = code;
+  outcome.codeFile = file;
   return false;
 }
+
+// An input that is the output file itself, which could only be written in
+// place: it would be cut short under the export that reads it.
+bool OverwritesInPlace(const std::string& input, const std::string& outPath) {
+  struct stat in {
+  }, out{};
+  return !input.empty() && stat(input.c_str(), &in) == 0 && stat(outPath.c_str(), &out) == 0 &&
+         in.st_dev == out.st_dev && in.st_ino == out.st_ino &&
+         ReplacingFile::WouldWriteInPlace(outPath);
+}
+
+// What a caller asked to hear of an export's end.
+bool Tell(bool written, const ExportOutcome& outcome, int32_t* code, ExportOutcome* out) {
+  if (code)
+    *code = outcome.code;
+  if (out)
+    *out = outcome;
+  return written;
+}
+
+// The fewest bytes a frame of each export takes, without any source video:
+// the magic and the two blocks of its own kind.
+uint64_t LeastTransitionFrame(int32_t width, int32_t fieldLines) {
+  return kDeviceFrameMagicSize +
+         2 * (kFrameBlockHeaderSize + kAlphaLeadBytes + AlphaFieldLeast(width, fieldLines));
+}
+// A mask is at least one pixel wide.
+constexpr uint64_t kLeastMaskFrame =
+    kDeviceFrameMagicSize + 2 * (kFrameBlockHeaderSize + kMaskFieldLines);
 
 }  // namespace
 
@@ -98,20 +131,23 @@ void ExportFieldPositions(int32_t frame, int32_t frameCount, int32_t edgeWidth, 
   }
 }
 
-bool ExportTransition(ExportProgress* progress, const std::string& sourcePath,
-                      const std::string& outPath, int32_t durationMs,
-                      std::span<const uint8_t> pattern, int32_t width, int32_t height,
-                      int32_t edgeWidth, int32_t* code) {
+namespace {
+
+bool TransitionTo(ExportProgress* progress, const std::string& sourcePath,
+                  const std::string& outPath, int32_t durationMs, std::span<const uint8_t> pattern,
+                  int32_t width, int32_t height, int32_t edgeWidth, ExportOutcome& outcome) {
   // The alpha is computed at the frame size from a pattern of that size;
   // anything the buffers cannot hold is refused before a file is touched.
   const size_t frameBytes = static_cast<size_t>(std::max(width, 0)) * std::max(height, 0);
   if (!FrameSizeFits(width, height) || pattern.size() < frameBytes)
-    return Refuse(kErrVideoParameters, kExportCaption, outPath, code);
+    return Refuse(kErrVideoParameters, kExportCaption, outPath, outcome);
   ExportBuffers* buffers = nullptr;
   if (AcquireExportBuffers(buffers) != kOk)
-    return Refuse(kErrNoMemory, kExportCaption, outPath, code);
+    return Refuse(kErrNoMemory, kExportCaption, outPath, outcome);
 
   const std::unique_ptr<VideoData> source = OpenTransitionSource(sourcePath, width, height);
+  if (OverwritesInPlace(source->GetFileName(), outPath))
+    return Refuse(kErrNoFile, kExportCaption, outPath, outcome);
   const int32_t frames =
       std::max(0, MsToFrames(durationMs, static_cast<float>(source->GetFrameRate())));
   // The format comes from the source file and may be of any size.
@@ -119,16 +155,17 @@ bool ExportTransition(ExportProgress* progress, const std::string& sourcePath,
   try {
     format.assign(source->GetFormat(), source->GetFormat() + source->GetFormatSize());
   } catch (const std::bad_alloc&) {
-    return Refuse(kErrNoMemory, kExportCaption, outPath, code);
+    return Refuse(kErrNoMemory, kExportCaption, outPath, outcome);
   }
   if (format.size() >= kBitmapBitCountOffset + 2)
     StoreLe16(format.data() + kBitmapBitCountOffset, 32);  // biBitCount
 
-  ExportSession session(progress, outPath);
-  int32_t result = session.Begin(*source, frames, static_cast<uint32_t>(width),
-                                 static_cast<uint32_t>(height), format);
+  ExportSession session(progress, outPath, outcome);
+  int32_t result =
+      session.Begin(*source, frames, static_cast<uint32_t>(width), static_cast<uint32_t>(height),
+                    format, LeastTransitionFrame(width, height / 2));
   if (result != kOk)
-    return session.End(ExportEnding::kFailed, result, code);
+    return session.End(ExportEnding::kFailed, result);
 
   const int32_t fieldLines = height / 2;
   const std::span<const uint8_t> firstField =
@@ -141,7 +178,7 @@ bool ExportTransition(ExportProgress* progress, const std::string& sourcePath,
     int32_t size = 0;
     result = source->ReadFrame(i, sourceFrame, size);
     if (result != kOk)
-      return session.End(ExportEnding::kStopped, result, source->GetFileName(), code);
+      return session.End(ExportEnding::kStopped, result, source->GetFileName());
 
     DeviceFrameBuilder out(buffers->outputFrame);
     result = AppendVideoFieldBlocks(sourceFrame.first(static_cast<size_t>(size)), out);
@@ -158,44 +195,47 @@ bool ExportTransition(ExportProgress* progress, const std::string& sourcePath,
     // A frame that is malformed, or whose video leaves no room for the
     // alpha, is the source's fault.
     if (result != kOk)
-      return session.End(ExportEnding::kStopped, kErrBadFile, source->GetFileName(), code);
+      return session.End(ExportEnding::kStopped, kErrBadFile, source->GetFileName());
 
     result = session.WriteFrame(out.Frame(), i + 1);
     if (result == kErrCancelled)
-      return session.End(ExportEnding::kStopped, result, code);
+      return session.End(ExportEnding::kStopped, result);
     if (result != kOk)
-      return session.End(ExportEnding::kFailed, result, code);
+      return session.End(ExportEnding::kFailed, result);
   }
-  return session.End(ExportEnding::kFinished, kOk, code);
+  return session.End(ExportEnding::kFinished, kOk);
 }
 
-bool ExportMaskSequence(ExportProgress* progress, const std::string& sourcePath,
-                        std::string& maskPath, const std::string& outPath, int32_t* code) {
+bool MaskSequenceTo(ExportProgress* progress, const std::string& sourcePath, std::string& maskPath,
+                    const std::string& outPath, ExportOutcome& outcome) {
   if (sourcePath.empty())
-    return Refuse(kErrNoFile, "Open AVI", sourcePath, code);
+    return Refuse(kErrNoFile, "Open AVI", sourcePath, outcome);
   AVIVideoData source(sourcePath);
   if (source.GetStatus() != kOk)
-    return Refuse(kErrNoFile, "Open AVI", sourcePath, code);
+    return Refuse(kErrNoFile, "Open AVI", sourcePath, outcome);
   const int32_t formatSize = source.GetFormatSize();
   if (formatSize < static_cast<int32_t>(kBitmapHeightOffset + 4))
-    return Refuse(kErrBadFile, "Open AVI", sourcePath, code);
+    return Refuse(kErrBadFile, "Open AVI", sourcePath, outcome);
   const uint32_t width = LoadLe32(source.GetFormat() + kBitmapWidthOffset);
   const uint32_t height = LoadLe32(source.GetFormat() + kBitmapHeightOffset);
   if (width > static_cast<uint32_t>(kExportMaxWidth) ||
       height > static_cast<uint32_t>(kExportMaxHeight)) {
-    return Refuse(kErrBadFile, "Open AVI", sourcePath, code);
+    return Refuse(kErrBadFile, "Open AVI", sourcePath, outcome);
   }
+  if (OverwritesInPlace(sourcePath, outPath) || OverwritesInPlace(maskPath, outPath))
+    return Refuse(kErrNoFile, kExportCaption, outPath, outcome);
   ExportBuffers* buffers = nullptr;
   if (AcquireExportBuffers(buffers) != kOk)
-    return Refuse(kErrNoMemory, kExportCaption, outPath, code);
+    return Refuse(kErrNoMemory, kExportCaption, outPath, outcome);
 
   const int32_t frames = source.GetFrameCount();
-  ExportSession session(progress, outPath);
+  ExportSession session(progress, outPath, outcome);
   int32_t result =
       session.Begin(source, frames, width, height,
-                    std::span<const uint8_t>(source.GetFormat(), static_cast<size_t>(formatSize)));
+                    std::span<const uint8_t>(source.GetFormat(), static_cast<size_t>(formatSize)),
+                    kLeastMaskFrame);
   if (result != kOk)
-    return session.End(ExportEnding::kFailed, result, code);
+    return session.End(ExportEnding::kFailed, result);
 
   const std::span<uint8_t> sourceFrame(buffers->sourceFrame);
   for (int32_t i = 0; i < frames; ++i) {
@@ -205,18 +245,18 @@ bool ExportMaskSequence(ExportProgress* progress, const std::string& sourcePath,
       // The first missing number ends the sequence. Without a single mask
       // there is no file to make, and the mask is what to report.
       if (i == 0)
-        return session.End(ExportEnding::kFailed, result, maskPath, code);
+        return session.End(ExportEnding::kFailed, result, maskPath);
       break;
     }
     if (result != kOk)
-      return session.End(ExportEnding::kStopped, result, maskPath, code);
+      return session.End(ExportEnding::kStopped, result, maskPath);
     NextNumberedName(maskPath);
     ExtractMaskLines(mask, buffers->maskImage, buffers->maskLines);
 
     int32_t size = 0;
     result = source.ReadFrame(i, sourceFrame, size);
     if (result != kOk)
-      return session.End(ExportEnding::kStopped, result, source.GetFileName(), code);
+      return session.End(ExportEnding::kStopped, result, source.GetFileName());
     DeviceFrameBuilder out(buffers->outputFrame);
     result = AppendVideoFieldBlocks(sourceFrame.first(static_cast<size_t>(size)), out);
     const size_t fieldBytes = static_cast<size_t>(mask.width) * kMaskFieldLines;
@@ -227,15 +267,35 @@ bool ExportMaskSequence(ExportProgress* progress, const std::string& sourcePath,
       result =
           out.AppendBlock(kMaskFieldBlock | kSecondFieldBit, lines.subspan(fieldBytes, fieldBytes));
     if (result != kOk)
-      return session.End(ExportEnding::kStopped, kErrBadFile, source.GetFileName(), code);
+      return session.End(ExportEnding::kStopped, kErrBadFile, source.GetFileName());
 
     result = session.WriteFrame(out.Frame(), i + 1);
     if (result == kErrCancelled)
-      return session.End(ExportEnding::kStopped, result, code);
+      return session.End(ExportEnding::kStopped, result);
     if (result != kOk)
-      return session.End(ExportEnding::kFailed, result, code);
+      return session.End(ExportEnding::kFailed, result);
   }
-  return session.End(ExportEnding::kFinished, kOk, code);
+  return session.End(ExportEnding::kFinished, kOk);
+}
+
+}  // namespace
+
+bool ExportTransition(ExportProgress* progress, const std::string& sourcePath,
+                      const std::string& outPath, int32_t durationMs,
+                      std::span<const uint8_t> pattern, int32_t width, int32_t height,
+                      int32_t edgeWidth, int32_t* code, ExportOutcome* outcome) {
+  ExportOutcome ended;
+  const bool written = TransitionTo(progress, sourcePath, outPath, durationMs, pattern, width,
+                                    height, edgeWidth, ended);
+  return Tell(written, ended, code, outcome);
+}
+
+bool ExportMaskSequence(ExportProgress* progress, const std::string& sourcePath,
+                        std::string& maskPath, const std::string& outPath, int32_t* code,
+                        ExportOutcome* outcome) {
+  ExportOutcome ended;
+  const bool written = MaskSequenceTo(progress, sourcePath, maskPath, outPath, ended);
+  return Tell(written, ended, code, outcome);
 }
 
 void NextNumberedName(std::string& path) {

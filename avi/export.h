@@ -4,6 +4,8 @@
 #include <span>
 #include <string>
 
+#include "avi/export_outcome.h"
+
 class ExportProgress;
 
 // Writing wipes into AVI files the card can play: one "vids" stream of
@@ -15,7 +17,9 @@ class ExportProgress;
 // Both exports run on the calling thread, report their failures themselves
 // under the caption "Write AVI" (a cancel, code 15, shows nothing) and
 // return true only when the file was written completely. code, when given,
-// receives the final code: 0, 15 for a cancel, or the code reported.
+// receives the final code: 0, 15 for a cancel, or the code reported;
+// outcome, when given, also what became of the output file and why the
+// export stopped.
 //
 // progress may be null (no display, no cancel). When given it is opened
 // once the output file exists and closed before anything is reported.
@@ -24,7 +28,10 @@ class ExportProgress;
 // export, a cancelled one, or one stopped by its input (a source frame that
 // cannot be read, a mask that is refused, the end of the masks) leaves a
 // complete AVI file of the frames written so far. Any other failure leaves
-// a file that was at outPath before as it was.
+// a file that was at outPath before as it was (written in place, where its
+// folder may not be written: incomplete). A frame count or rate whose file
+// could not fit the 2 GB of an AVI file is refused with 27 before anything
+// is written.
 
 // The largest frame the export's working buffers hold.
 inline constexpr int32_t kExportMaxWidth = 768;
@@ -45,14 +52,15 @@ inline constexpr size_t kMaskLinesCapacity = 98328;
 bool ExportTransition(ExportProgress* progress, const std::string& sourcePath,
                       const std::string& outPath, int32_t durationMs,
                       std::span<const uint8_t> pattern, int32_t width, int32_t height,
-                      int32_t edgeWidth, int32_t* code = nullptr);
+                      int32_t edgeWidth, int32_t* code = nullptr, ExportOutcome* outcome = nullptr);
 
 // Combines every frame of the source with the mask picture of the same
 // number, starting at maskPath and counting up with NextNumberedName; the
 // first number that cannot be read ends the file. maskPath is left at the
 // name after the last mask read.
 bool ExportMaskSequence(ExportProgress* progress, const std::string& sourcePath,
-                        std::string& maskPath, const std::string& outPath, int32_t* code = nullptr);
+                        std::string& maskPath, const std::string& outPath, int32_t* code = nullptr,
+                        ExportOutcome* outcome = nullptr);
 
 // Counts the number in a file name up by one: the digits just before the
 // first "." of the name (after the last "/"), or before its end, with a

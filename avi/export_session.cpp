@@ -1,5 +1,6 @@
 #include "avi/export_session.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "avi/export_progress.h"
@@ -8,7 +9,6 @@
 #include "support/report_error.h"
 
 namespace {
-
 
 // A positive double truncated into 32 bits, saturated.
 uint32_t TruncateToU32(double value) {
@@ -41,12 +41,27 @@ StreamHeader ExportStreamHeader(double rate, int32_t quality) {
   return header;
 }
 
+bool ExportFitsFile(double rate, int32_t frameCount, uint64_t leastFrameBytes,
+                    uint64_t formatSize) {
+  if (!(rate <= kExportMaxFrameRate) || frameCount < 0 || formatSize > kRiffMaxSize)
+    return false;
+  // As the writer lays the file out: the headers' room, then per frame its
+  // chunk (header, payload, pad byte) and its "idx1" entry.
+  const uint64_t headers = std::max<uint64_t>(kAviMinMoviStart, formatSize + kAviStreamReserve);
+  const uint64_t perFrame = 8 + leastFrameBytes + (leastFrameBytes & 1) + kIndexEntrySize;
+  const uint64_t room = kRiffMaxSize + 8 - headers - 8;
+  return static_cast<uint64_t>(frameCount) <= room / perFrame;
+}
+
 void ReportExportError(int32_t code, const std::string& file, const char* caption) {
   ReportFileError(code, caption, file);
 }
 
-ExportSession::ExportSession(ExportProgress* progress, const std::string& outPath)
-    : progress_(progress), outPath_(outPath) {}
+ExportSession::ExportSession(ExportProgress* progress, const std::string& outPath,
+                             ExportOutcome& outcome)
+    : progress_(progress), outPath_(outPath), outcome_(outcome) {
+  outcome_ = ExportOutcome{};
+}
 
 ExportSession::~ExportSession() {
   // Only a caller that forgot End gets here with a writer: keep nothing.
@@ -55,8 +70,16 @@ ExportSession::~ExportSession() {
 }
 
 int32_t ExportSession::Begin(const VideoData& source, int32_t frameCount, uint32_t width,
-                             uint32_t height, std::span<const uint8_t> format) {
+                             uint32_t height, std::span<const uint8_t> format,
+                             uint64_t leastFrameBytes) {
   const double rate = source.GetFrameRate();
+  outcome_.framesPlanned = frameCount;
+  outcome_.frameRate = rate;
+  outcome_.leastFrameBytes = leastFrameBytes;
+  // Past these the writer would fail only at the 2 GB limit, after writing
+  // all of it, or write headers that say another rate.
+  if (!ExportFitsFile(rate, frameCount, leastFrameBytes, format.size()))
+    return kErrVideoParameters;
   int32_t code =
       AviWriterCreate(writer_, outPath_, ExportMainHeader(rate, frameCount, width, height));
   if (code != kOk)
@@ -80,36 +103,57 @@ int32_t ExportSession::WriteFrame(std::span<const uint8_t> frame, int32_t done) 
                           ChunkType("dc"), kIndexKeyFrame);
   if (code != kOk)
     return code;
+  ++outcome_.framesWritten;
   if (progressOpen_ && !progress_->Update(done))
     return kErrCancelled;
   return kOk;
 }
 
-bool ExportSession::End(ExportEnding ending, int32_t reason, const std::string& file,
-                        int32_t* code) {
-  int32_t result = reason;
-  switch (ending) {
-    case ExportEnding::kFinished:
-      result = writer_ ? AviWriterClose(writer_) : kErrBadParameter;
-      break;
-    case ExportEnding::kStopped:
-      // What closing says does not change why the export stopped.
-      if (writer_)
-        AviWriterClose(writer_);
-      break;
-    case ExportEnding::kFailed:
-      AviWriterAbandon(writer_);
-      break;
+bool ExportSession::End(ExportEnding ending, int32_t reason, const std::string& file) {
+  if (ending != ExportEnding::kFinished && reason == kOk)
+    reason = kErrBadParameter;  // a stop without a reason is a caller's slip
+  const std::string& named = file.empty() ? outPath_ : file;
+  if (ending == ExportEnding::kStopped) {
+    outcome_.stopCode = reason;
+    outcome_.stopFile = named;
+    // Nothing written is nothing to keep, whatever stopped the export.
+    if (outcome_.framesWritten == 0)
+      ending = ExportEnding::kFailed;
   }
+  const bool created = writer_ != nullptr;
+  const bool inPlace = created && writer_->file.WritesInPlace();
+  int32_t closed = kOk;
+  if (ending == ExportEnding::kFailed)
+    AviWriterAbandon(writer_);
+  else
+    closed = created ? AviWriterClose(writer_) : kErrBadParameter;
   CloseProgress();
-  const bool finished = ending == ExportEnding::kFinished && result == kOk;
-  if (!finished && result == kOk)
-    result = kErrBadParameter;  // a stop without a reason is a caller's slip
-  if (!finished)
-    ReportExportError(result, ending == ExportEnding::kFinished || file.empty() ? outPath_ : file);
-  if (code)
-    *code = result;
-  return finished;
+
+  if (ending != ExportEnding::kFailed && closed == kOk)
+    outcome_.output = ExportOutput::kComplete;
+  else
+    outcome_.output = inPlace ? ExportOutput::kIncomplete : ExportOutput::kUntouched;
+  int32_t result = reason;
+  std::string reported = named;
+  if (ending == ExportEnding::kFinished) {
+    result = closed;
+    reported = outPath_;
+  }
+  if (ending == ExportEnding::kStopped) {
+    // Why it stopped comes first. The frames before the stop were to be
+    // kept; a close that fails is a failure of its own, even after a cancel.
+    ReportExportError(reason, named);
+    if (closed != kOk) {
+      result = closed;
+      reported = outPath_;
+      ReportExportError(closed, outPath_);
+    }
+  } else {
+    ReportExportError(result, reported);
+  }
+  outcome_.code = result;
+  outcome_.codeFile = reported;
+  return ending == ExportEnding::kFinished && result == kOk;
 }
 
 void ExportSession::CloseProgress() {

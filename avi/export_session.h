@@ -7,6 +7,7 @@
 
 #include "avi/avi_format.h"
 #include "avi/avi_writer.h"
+#include "avi/export_outcome.h"
 
 class ExportProgress;
 class VideoData;
@@ -18,14 +19,23 @@ class VideoData;
 MainHeader ExportMainHeader(double rate, int32_t frameCount, uint32_t width, uint32_t height);
 StreamHeader ExportStreamHeader(double rate, int32_t quality);
 
+// The highest rate the headers hold: a frame period of one microsecond.
+inline constexpr double kExportMaxFrameRate = 1000000.0;
+
+// True when frameCount frames of at least leastFrameBytes each (their chunk
+// header and index entry not counted) fit one AVI file behind headers with a
+// stream format of formatSize bytes, and rate is one the headers can hold.
+bool ExportFitsFile(double rate, int32_t frameCount, uint64_t leastFrameBytes, uint64_t formatSize);
+
 // How an export ends, which decides what happens to the output file.
 enum class ExportEnding {
   // Every frame written, or the input ran out: close the file; a failure to
   // close is the export's failure.
   kFinished,
   // Stopped on purpose (a cancel) or by its input (a source frame or mask
-  // that cannot be used): close the file so the frames so far are kept,
-  // whatever closing gives, and report why it stopped.
+  // that cannot be used): close the file so the frames so far are kept, and
+  // report why it stopped. A close that fails is reported as well; without
+  // a frame written there is nothing to keep, as for kFailed.
   kStopped,
   // A failure while writing, or nothing worth keeping: the partial file goes
   // and a file that was at the output path before stays as it was.
@@ -35,18 +45,21 @@ enum class ExportEnding {
 // The output side of one export: the writer with its one stream, the
 // progress display, and the report at the end. Reports come after the
 // progress has closed, so a message never sits under a progress display.
+// What became of the file goes into the outcome given at construction.
 class ExportSession {
  public:
-  ExportSession(ExportProgress* progress, const std::string& outPath);
+  ExportSession(ExportProgress* progress, const std::string& outPath, ExportOutcome& outcome);
   ~ExportSession();
   ExportSession(const ExportSession&) = delete;
   ExportSession& operator=(const ExportSession&) = delete;
 
   // Creates the output file with the headers for frameCount frames of the
   // source's rate and quality and the given format, then opens the
-  // progress. 0 or the writer's code.
+  // progress. 0, 27 before anything is touched when the frames, at
+  // leastFrameBytes or more each, or their rate do not fit the file
+  // (ExportFitsFile), or the writer's code.
   int32_t Begin(const VideoData& source, int32_t frameCount, uint32_t width, uint32_t height,
-                std::span<const uint8_t> format);
+                std::span<const uint8_t> format, uint64_t leastFrameBytes);
 
   // Writes one device frame as the key frame "00dc" and tells the progress
   // that done frames are complete. 0, 15 when the user asked to stop, or the
@@ -55,13 +68,9 @@ class ExportSession {
 
   // Ends the export: reason is 0 for kFinished, else the code that stopped it,
   // reported with file (the output path when empty; code 2 without a name;
-  // 15 not at all). Stores the final code in code when given; true only for
-  // a finished file that closed without error.
-  bool End(ExportEnding ending, int32_t reason, const std::string& file, int32_t* code);
-  bool End(ExportEnding ending, int32_t reason, int32_t* code) {
-    return End(ending, reason, std::string(), code);
-  }
-
+  // 15 not at all). Fills the outcome; true only for a finished file that
+  // closed without error.
+  bool End(ExportEnding ending, int32_t reason, const std::string& file = std::string());
 
  private:
   void CloseProgress();
@@ -69,6 +78,7 @@ class ExportSession {
   ExportProgress* progress_;
   bool progressOpen_ = false;
   std::string outPath_;
+  ExportOutcome& outcome_;
   std::unique_ptr<AviWriter> writer_;
   int32_t stream_ = 0;
 };
@@ -77,5 +87,4 @@ inline constexpr const char* kExportCaption = "Write AVI";
 
 // Reports an export's failure as ReportFileError does, under "Write AVI"
 // unless told otherwise.
-void ReportExportError(int32_t code, const std::string& file,
-                       const char* caption = kExportCaption);
+void ReportExportError(int32_t code, const std::string& file, const char* caption = kExportCaption);

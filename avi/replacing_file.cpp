@@ -1,15 +1,22 @@
 #include "avi/replacing_file.h"
 
 #include <fcntl.h>
+#include <pthread.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cstdlib>
+#include <filesystem>
 #include <vector>
 
+#include "avi/temporary_files.h"
 #include "support/error_codes.h"
 
 namespace {
+
+// As the kernel's own limit on links followed in one lookup.
+constexpr int kMaxLinkHops = 40;
+constexpr size_t kStreamBuffer = 256 * 1024;
 
 std::string FolderOf(const std::string& path) {
   const size_t slash = path.rfind('/');
@@ -32,50 +39,123 @@ mode_t DefaultMode() {
   return 0666 & ~mask;
 }
 
+// The file that path names once the symbolic links at its end are followed,
+// whether it exists or not: a dangling link names the file it points at.
+// False for a loop.
+bool FollowLinks(const std::string& path, std::string& file) {
+  file = path;
+  for (int hops = 0; hops <= kMaxLinkHops; ++hops) {
+    struct stat st {};
+    if (lstat(file.c_str(), &st) != 0 || !S_ISLNK(st.st_mode))
+      return true;
+    std::error_code ec;
+    const std::string points = std::filesystem::read_symlink(file, ec).string();
+    if (ec || points.empty())
+      return false;
+    file = points.front() == '/' ? points : FolderOf(file) + "/" + points;
+  }
+  return false;
+}
+
+// A sticky folder lets only the owner of a file (or of the folder) rename
+// over it, though anyone may create files beside it.
+bool StickyFolderRefusesRename(const std::string& folder, const struct stat& file) {
+  struct stat st {};
+  if (stat(folder.c_str(), &st) != 0 || (st.st_mode & S_ISVTX) == 0)
+    return false;
+  const uid_t me = geteuid();
+  return me != 0 && me != file.st_uid && me != st.st_uid;
+}
+
+// A file that exists and may be written, but could not be renamed over.
+bool RenameRefused(const std::string& file, const struct stat& st) {
+  const std::string folder = FolderOf(file);
+  return access(folder.c_str(), W_OK | X_OK) != 0 || StickyFolderRefusesRename(folder, st);
+}
+
 }  // namespace
+
+bool ReplacingFile::WouldWriteInPlace(const std::string& target) {
+  std::string file;
+  struct stat st {};
+  return FollowLinks(target, file) && stat(file.c_str(), &st) == 0 && S_ISREG(st.st_mode) &&
+         access(file.c_str(), W_OK) == 0 && RenameRefused(file, st);
+}
 
 int32_t ReplacingFile::Create(const std::string& target) {
   Abandon();
   if (target.empty() || target.back() == '/')
     return kErrNoFile;
+  std::string file;
+  if (!FollowLinks(target, file))
+    return kErrNoFile;
 
-  // A link is followed, so the file it names is replaced and the link stays.
-  std::string resolved = target;
   struct stat st {};
-  if (lstat(target.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
-    if (char* real = realpath(target.c_str(), nullptr)) {
-      resolved = real;
-      std::free(real);
-    }
-  }
-
-  // Overwriting keeps the old file's permissions, as truncating it would.
-  mode_t mode = DefaultMode();
-  if (stat(resolved.c_str(), &st) == 0) {
-    if (!S_ISREG(st.st_mode) || access(resolved.c_str(), W_OK) != 0)
-      return kErrNoFile;
-    mode = st.st_mode & 0777;
-  }
+  const bool exists = stat(file.c_str(), &st) == 0;
+  if (exists && (!S_ISREG(st.st_mode) || access(file.c_str(), W_OK) != 0))
+    return kErrNoFile;
+  if (exists && RenameRefused(file, st))
+    return OpenInPlace(file);
+  const std::string folder = FolderOf(file);
 
   // Hidden, and in the same folder so the final rename cannot cross devices.
-  std::string pattern = FolderOf(resolved) + "/." + NameOf(resolved) + ".XXXXXX";
+  const std::string pattern = folder + "/." + NameOf(file) + ".XXXXXX";
   std::vector<char> name(pattern.begin(), pattern.end());
   name.push_back('\0');
+  // No signal may end the process between creating the file and noting it.
+  sigset_t all, previous;
+  sigfillset(&all);
+  pthread_sigmask(SIG_BLOCK, &all, &previous);
   const int fd = mkstemp(name.data());
+  if (fd >= 0) {
+    temporary_.assign(name.data());
+    noted_ = NoteTemporaryFile(temporary_);
+  }
+  pthread_sigmask(SIG_SETMASK, &previous, nullptr);
   if (fd < 0)
     return kErrNoFile;
-  temporary_.assign(name.data());
-  // Best effort: a folder that refuses the mode still takes the file.
-  fchmod(fd, mode);
+  // Overwriting keeps what a truncated file would keep. Best effort: only
+  // the superuser may give a file away (a group of ours may still be kept),
+  // and a folder may refuse the mode.
+  if (exists) {
+    const bool owned =
+        fchown(fd, st.st_uid, st.st_gid) == 0 || fchown(fd, static_cast<uid_t>(-1), st.st_gid) == 0;
+    static_cast<void>(owned);
+    fchmod(fd, st.st_mode & 0777);
+  } else {
+    fchmod(fd, DefaultMode());
+  }
   stream_ = fdopen(fd, "wb");
   if (!stream_) {
     close(fd);
-    unlink(temporary_.c_str());
-    temporary_.clear();
+    RemoveTemporary();
     return kErrNoFile;
   }
-  std::setvbuf(stream_, nullptr, _IOFBF, 256 * 1024);
-  target_ = resolved;
+  std::setvbuf(stream_, nullptr, _IOFBF, kStreamBuffer);
+  target_ = file;
+  return kOk;
+}
+
+int32_t ReplacingFile::OpenInPlace(const std::string& file) {
+  // Not blocking, and checked again once open: the name may have become a
+  // pipe since it was looked at.
+  const int fd = open(file.c_str(), O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+  if (fd < 0)
+    return kErrNoFile;
+  struct stat st {};
+  if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) ||
+      fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0 || ftruncate(fd, 0) != 0) {
+    close(fd);
+    return kErrNoFile;
+  }
+  stream_ = fdopen(fd, "wb");
+  if (!stream_) {
+    close(fd);
+    return kErrNoFile;
+  }
+  std::setvbuf(stream_, nullptr, _IOFBF, kStreamBuffer);
+  target_ = file;
+  inPlace_ = true;
   return kOk;
 }
 
@@ -86,12 +166,17 @@ int32_t ReplacingFile::Commit() {
   ok = ok && fsync(fileno(stream_)) == 0;
   ok = std::fclose(stream_) == 0 && ok;
   stream_ = nullptr;
+  if (inPlace_) {
+    inPlace_ = false;
+    return ok ? kOk : kErrCannotWrite;
+  }
   ok = ok && std::rename(temporary_.c_str(), target_.c_str()) == 0;
   if (!ok) {
-    unlink(temporary_.c_str());
-    temporary_.clear();
+    RemoveTemporary();
     return kErrCannotWrite;
   }
+  ForgetTemporaryFile(noted_);
+  noted_ = -1;
   temporary_.clear();
   return kOk;
 }
@@ -101,8 +186,15 @@ void ReplacingFile::Abandon() {
     std::fclose(stream_);
     stream_ = nullptr;
   }
+  inPlace_ = false;
+  RemoveTemporary();
+}
+
+void ReplacingFile::RemoveTemporary() {
   if (!temporary_.empty()) {
     unlink(temporary_.c_str());
     temporary_.clear();
   }
+  ForgetTemporaryFile(noted_);
+  noted_ = -1;
 }

@@ -1,5 +1,7 @@
 #include "avi/riff_reader.h"
 
+#include <algorithm>
+
 #include "avi/avi_format.h"
 #include "support/error_codes.h"
 
@@ -27,7 +29,19 @@ int32_t RiffReader::Read(void* destination, size_t size) {
 }
 
 int32_t RiffReader::Descend(RiffChunk& chunk, const RiffChunk* parent, Find find, uint32_t id) {
+  return Search(chunk, parent, find, id, false);
+}
+
+int32_t RiffReader::DescendUnfinished(RiffChunk& chunk, const RiffChunk* parent, Find find,
+                                      uint32_t id) {
+  return Search(chunk, parent, find, id, true);
+}
+
+int32_t RiffReader::Search(RiffChunk& chunk, const RiffChunk* parent, Find find, uint32_t id,
+                           bool unfinished) {
   const uint64_t end = EndOf(parent);
+  // Only what runs to the end of the file can have been left open.
+  const bool open = unfinished && end == file_.Size();
   uint64_t at = file_.Tell();
   if (parent && at < parent->ContentOffset())
     return kErrBadFile;
@@ -39,10 +53,11 @@ int32_t RiffReader::Descend(RiffChunk& chunk, const RiffChunk* parent, Find find
     found.id = LoadLe32(header);
     found.size = LoadLe32(header + 4);
     found.offset = at;
-    if (found.End() > end)
-      return kErrBadFile;
+    const bool pastEnd = found.End() > end;
     if (found.IsList()) {
-      if (found.size < 4 || !file_.ReadExact(header + 8, 4))
+      if (at + 12 > end)
+        return open ? kCutShort : kErrBadFile;
+      if (!file_.ReadExact(header + 8, 4))
         return kErrBadFile;
       found.listType = LoadLe32(header + 8);
     }
@@ -62,6 +77,16 @@ int32_t RiffReader::Descend(RiffChunk& chunk, const RiffChunk* parent, Find find
         match = found.id == kFourCCRiff && found.listType == id;
         break;
     }
+    const bool neverPatched = found.size == 0 || found.size == 0xFFFFFFFFu;
+    if (open && match && found.IsList() && (neverPatched || pastEnd)) {
+      found.size = static_cast<uint32_t>(std::min<uint64_t>(end - at - 8, 0xFFFFFFFEu));
+      found.unfinished = true;
+    } else if (pastEnd) {
+      return open ? kCutShort : kErrBadFile;
+    } else if (found.IsList() && found.size < 4) {
+      return kErrBadFile;
+    }
+
     if (match) {
       chunk = found;
       if (!file_.Seek(found.ContentOffset()))

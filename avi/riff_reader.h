@@ -11,6 +11,9 @@ struct RiffChunk {
   uint32_t size = 0;      // cksize, the list type included for "RIFF" and "LIST"
   uint32_t listType = 0;  // fccType of "RIFF" and "LIST", else 0
   uint64_t offset = 0;    // of the chunk header
+  // Left open by a writer that stopped (see RiffReader::DescendUnfinished):
+  // size is then what the file holds, not what the chunk header said.
+  bool unfinished = false;
 
   uint64_t DataOffset() const { return offset + 8; }
   // The first byte after the payload, without the pad byte.
@@ -39,6 +42,9 @@ class RiffReader {
   // Descend's answer when the parent ends before a matching chunk; distinct
   // from every error code, and never passed on as one.
   static constexpr int32_t kNotFound = -1;
+  // DescendUnfinished's answer when the next chunk is cut by the end of the
+  // file: the data ends there.
+  static constexpr int32_t kCutShort = -2;
 
   explicit RiffReader(BufferedFile& file) : file_(file) {}
 
@@ -47,6 +53,17 @@ class RiffReader {
   // the list type for a list). 0; kNotFound; 6 for a chunk that runs past its
   // parent, a list too short for its type, or a failed read or seek.
   int32_t Descend(RiffChunk& chunk, const RiffChunk* parent, Find find, uint32_t id = 0);
+
+  // As Descend, for data that a writer may have left unfinished: a
+  // recording cut short (its sizes run past the end of the file) or written
+  // to a pipe (sizes 0 or 0xFFFFFFFF, never patched). Only where parent
+  // reaches the end of the file:
+  //  - a matching list whose size is 0 or 0xFFFFFFFF, or runs past the end
+  //    of the file, is taken to end there and marked unfinished;
+  //  - a chunk that is not such a list and runs past the end of the file
+  //    gives kCutShort.
+  // Everything else is checked as Descend checks it.
+  int32_t DescendUnfinished(RiffChunk& chunk, const RiffChunk* parent, Find find, uint32_t id = 0);
 
   // Moves to the first byte after the chunk and its pad byte (a pad byte
   // missing at the very end of the file is tolerated). 0 or 6.
@@ -63,5 +80,8 @@ class RiffReader {
   uint64_t EndOf(const RiffChunk* parent) const;
 
  private:
+  int32_t Search(RiffChunk& chunk, const RiffChunk* parent, Find find, uint32_t id,
+                 bool unfinished);
+
   BufferedFile& file_;
 };

@@ -34,6 +34,9 @@ class RiffWriter {
   // 0 while every operation so far succeeded, else 18.
   int32_t Status() const;
   bool IsOpen() const { return file_.Stream() != nullptr; }
+  // The target is being written in place (see ReplacingFile): a failure
+  // leaves it incomplete rather than as it was.
+  bool WritesInPlace() const { return file_.WritesInPlace(); }
   // Makes the failure stick for a fault found above the byte level (a chunk
   // that no reader could parse); returns 18.
   int32_t MarkFailed();

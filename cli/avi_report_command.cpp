@@ -3,9 +3,11 @@
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
+#include <map>
 #include <memory>
 #include <new>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "avi/alpha_decoder.h"
@@ -13,11 +15,14 @@
 #include "avi/device_frame.h"
 #include "cli/command_status.h"
 #include "cli/commands.h"
+#include "cli/explanations.h"
 #include "cli/pgm_writer.h"
 #include "support/error_codes.h"
 #include "support/report_error.h"
 
 namespace {
+
+constexpr const char* kCommand = "inspect";
 
 struct InspectOptions {
   std::string file;
@@ -58,14 +63,20 @@ const char* OriginName(FrameTableOrigin origin) {
   return "none";
 }
 
+// The headers opening had read: all of them for a file that is ready, as
+// far as it got for one it refused.
 void PrintHeaders(const AVIVideoData& file) {
-  const MainHeader& m = file.GetMainHeader();
   std::printf("file     %s\n", file.GetFileName().c_str());
+  if (!file.HasMainHeader())
+    return;
+  const MainHeader& m = file.GetMainHeader();
   std::printf(
       "main     microseconds/frame %u  max bytes/s %u  flags 0x%X  total frames %u  streams %u  "
       "buffer %u  size %ux%u\n",
       m.microSecPerFrame, m.maxBytesPerSec, m.flags, m.totalFrames, m.streams,
       m.suggestedBufferSize, m.width, m.height);
+  if (!file.HasStreamHeader())
+    return;
   const StreamHeader& s = file.GetStreamHeader();
   std::printf(
       "stream   %d: %s %s  flags 0x%X  scale %u  rate %u (%.3f frames/s)  start %u  length %u  "
@@ -84,7 +95,12 @@ void PrintHeaders(const AVIVideoData& file) {
   } else {
     std::printf("format   %d bytes\n", static_cast<int>(size));
   }
-  std::printf("index    %s\n", OriginName(file.Origin()));
+  if (file.GetStatus() != kOk)
+    return;
+  std::printf("index    %s%s\n", OriginName(file.Origin()),
+              file.IsUnfinished()
+                  ? " to the end of the file: the writer stopped before it finished the file"
+                  : "");
   std::printf("frames   %d\n", static_cast<int>(file.GetFrameCount()));
 }
 
@@ -168,10 +184,19 @@ class PictureWriter {
   std::vector<uint8_t> alpha_;
 };
 
+// How much one run reads: a file whose index lists the same bytes over and
+// over must not make inspect read it many times over.
+constexpr uint64_t kReadBudgetFactor = 4;
+
 int RunInspect(const InspectOptions& options) {
   AVIVideoData file(options.file);
-  if (file.GetStatus() != kOk) {
-    ReportFileError(file.GetStatus(), "Open AVI", options.file);
+  const int32_t status = file.GetStatus();
+  if (status != kOk) {
+    // What could be read tells what the file is, even when it is not ours.
+    PrintHeaders(file);
+    ReportFileError(status, "Open AVI", options.file);
+    if (status != kErrNoMemory)
+      Explain(kCommand, WhyNotCardRecording(file));
     return kExitFailure;
   }
   PrintHeaders(file);
@@ -182,6 +207,7 @@ int RunInspect(const InspectOptions& options) {
     std::filesystem::create_directories(options.alphaDir, ec);
     if (ec) {
       ReportError(kErrCannotWrite, "Write Picture", options.alphaDir);
+      Explain(kCommand, WhyNotWritable(options.alphaDir));
       return kExitFailure;
     }
     pictures = std::make_unique<PictureWriter>(file, options.alphaDir);
@@ -200,7 +226,30 @@ int RunInspect(const InspectOptions& options) {
     return kExitFailure;
   }
 
+  std::error_code ec;
+  const uint64_t fileSize = std::filesystem::file_size(options.file, ec);
+  const uint64_t budget = kReadBudgetFactor * (ec ? 0 : fileSize) + largest;
+  uint64_t read = 0;
+  // Each chunk is read once, whatever number of frames the index gives it.
+  std::map<std::pair<uint64_t, uint32_t>, int32_t> firstFrameOf;
+  int32_t repeats = 0;
+  int32_t undecoded = 0;
   for (int32_t i = 0; i < file.GetFrameCount(); ++i) {
+    const FrameLocation& at = file.Frames()[static_cast<size_t>(i)];
+    const auto [seen, isNew] = firstFrameOf.try_emplace({at.payloadOffset, at.length}, i);
+    if (!isNew && static_cast<int32_t>(at.length) > 0) {
+      ++repeats;
+      std::printf("frame %04d  %d bytes  the same chunk as frame %04d\n", static_cast<int>(i),
+                  static_cast<int>(at.length), static_cast<int>(seen->second));
+      continue;
+    }
+    if (static_cast<int32_t>(at.length) > 0 && read + at.length > budget) {
+      std::fprintf(stderr,
+                   "inspect: stopped at frame %d: the index points at overlapping chunks, and "
+                   "reading on would pass %llu times the file's size\n",
+                   static_cast<int>(i), static_cast<unsigned long long>(kReadBudgetFactor));
+      return kExitFailure;
+    }
     int32_t size = 0;
     const int32_t code = file.ReadFrame(i, buffer, size);
     if (code != kOk) {
@@ -208,6 +257,7 @@ int RunInspect(const InspectOptions& options) {
       ReportFileError(code, "Open AVI", options.file);
       return kExitFailure;
     }
+    read += static_cast<uint64_t>(size);
     std::printf("frame %04d  %d bytes\n", static_cast<int>(i), static_cast<int>(size));
     FrameBlockWalker walker(std::span<const uint8_t>(buffer.data(), static_cast<size_t>(size)));
     FrameBlock block;
@@ -218,15 +268,17 @@ int RunInspect(const InspectOptions& options) {
       if (!pictures)
         continue;
       const int32_t written = pictures->Write(i, block);
+      // A block that is not what its type says is shown and passed over; a
+      // picture that could not be written has been reported by Save.
       if (written == kErrBadFile) {
+        ++undecoded;
         std::fprintf(stderr, "inspect: frame %d: the %s block at offset %zu does not decode\n",
                      static_cast<int>(i), BlockName(type), block.offset);
-      }
-      // A picture that could not be written has been reported by Save.
-      if (written != kOk && written != kErrCannotWrite)
-        ReportFileError(written, "Open AVI", options.file);
-      if (written != kOk)
+      } else if (written != kOk) {
+        if (written != kErrCannotWrite)
+          ReportFileError(written, "Open AVI", options.file);
         return kExitFailure;
+      }
     }
     if (walker.Status() != kOk) {
       std::fprintf(stderr, "inspect: frame %d: a block runs past the frame's end\n",
@@ -234,6 +286,18 @@ int RunInspect(const InspectOptions& options) {
       ReportFileError(walker.Status(), "Open AVI", options.file);
       return kExitFailure;
     }
+  }
+  if (repeats > 0) {
+    std::fprintf(stderr,
+                 "inspect: the index repeats itself: %d frames are chunks listed for an earlier "
+                 "frame, read once\n",
+                 static_cast<int>(repeats));
+  }
+  if (undecoded > 0) {
+    std::fprintf(stderr, "inspect: %d blocks do not decode and have no picture\n",
+                 static_cast<int>(undecoded));
+    ReportFileError(kErrBadFile, "Open AVI", options.file);
+    return kExitFailure;
   }
   return kExitOk;
 }

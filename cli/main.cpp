@@ -4,6 +4,7 @@
 #include <csignal>
 
 #include "cli/commands.h"
+#include "cli/ending_signals.h"
 #include "support/prompter.h"
 
 int main(int argc, char** argv) {
@@ -11,6 +12,7 @@ int main(int argc, char** argv) {
   // write, leaving the temporary output behind; ignored, the write fails
   // with EFBIG and the export reports it and cleans up.
   std::signal(SIGXFSZ, SIG_IGN);
+  InstallEndingSignalHandlers();
 
   // Messages go to stderr as "caption: text"; there is nobody to ask, so a
   // question is answered OK.

@@ -112,10 +112,22 @@ int RunMakeSource(const MakeSourceOptions& options) {
       return kExitFailure;
     }
     if (!progress.Update(i + 1)) {
-      // A recording cut short is still a recording.
+      // A recording cut short is still a recording, when it can be closed.
       progress.Close();
-      AviWriterClose(writer);
-      return ExitForExportCode(kErrCancelled, options.out, i + 1);
+      ExportOutcome outcome;
+      outcome.stopCode = kErrCancelled;
+      outcome.framesWritten = i + 1;
+      outcome.framesPlanned = options.frames;
+      const bool inPlace = writer->file.WritesInPlace();
+      outcome.code = AviWriterClose(writer);
+      if (outcome.code == kOk) {
+        outcome.code = kErrCancelled;
+        outcome.output = ExportOutput::kComplete;
+      } else {
+        ReportExportError(outcome.code, options.out);
+        outcome.output = inPlace ? ExportOutput::kIncomplete : ExportOutput::kUntouched;
+      }
+      return ExitForExport("make-source", outcome, options.out);
     }
   }
   progress.Close();

@@ -2,12 +2,17 @@
 #include <memory>
 #include <string>
 
+#include "avi/avi_video_data.h"
 #include "avi/export.h"
+#include "cli/card_recording.h"
 #include "cli/command_status.h"
 #include "cli/commands.h"
 #include "cli/terminal_progress.h"
+#include "support/error_codes.h"
 
 namespace {
+
+constexpr const char* kCommand = "masks";
 
 struct MasksOptions {
   std::string source;
@@ -16,18 +21,22 @@ struct MasksOptions {
 };
 
 int RunMasks(const MasksOptions& options) {
+  // The export says only "No file" for a source it cannot use; the reader
+  // knows why.
+  if (!OpenCardRecording(options.source, kCommand, kErrNoFile))
+    return kExitFailure;
   std::string mask = options.firstMask;
   TerminalProgress progress;
-  int32_t code = 0;
-  if (!ExportMaskSequence(&progress, options.source, mask, options.out, &code))
-    return ExitForExportCode(code, options.out, progress.Done());
-  std::printf("%s: %d frames\n", options.out.c_str(), static_cast<int>(progress.Done()));
+  ExportOutcome outcome;
+  if (!ExportMaskSequence(&progress, options.source, mask, options.out, nullptr, &outcome))
+    return ExitForExport(kCommand, outcome, options.out);
+  std::printf("%s: %d frames\n", options.out.c_str(), static_cast<int>(outcome.framesWritten));
   // The sequence ends at the first number that cannot be read, which may
   // be a gap the user did not mean: say where it stopped.
-  if (progress.Done() < progress.Total()) {
+  if (outcome.framesWritten < outcome.framesPlanned) {
     std::printf("%s: stopped at '%s' (missing or short); %d source frames left out\n",
                 options.out.c_str(), mask.c_str(),
-                static_cast<int>(progress.Total() - progress.Done()));
+                static_cast<int>(outcome.framesPlanned - outcome.framesWritten));
   }
   return kExitOk;
 }

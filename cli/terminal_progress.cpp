@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "cli/ending_signals.h"
 #include "support/time_code.h"
 
 namespace {
@@ -12,7 +13,11 @@ constexpr int32_t kBarCells = 30;
 
 volatile std::sig_atomic_t interruptRequested = 0;
 
-void OnInterrupt(int) {
+void OnInterrupt(int signal) {
+  // A second Ctrl-C ends the program, as it would without the progress,
+  // but without leaving a temporary output file behind.
+  if (interruptRequested)
+    EndBySignal(signal);
   interruptRequested = 1;
 }
 
@@ -42,7 +47,6 @@ void TerminalProgress::Open(const std::string& caption, const std::string& /*fil
     struct sigaction action {};
     action.sa_handler = OnInterrupt;
     sigemptyset(&action.sa_mask);
-    action.sa_flags = SA_RESETHAND;
     sigaction(SIGINT, &action, &previous_);
   }
   Draw();

@@ -11,7 +11,7 @@
 // the percentage and the count, redrawn in place, and only when stderr is a
 // terminal (a log or a pipe gets no bar). While it is open, Ctrl-C asks the
 // work to stop instead of killing the process, so the output is closed
-// properly; a second Ctrl-C kills as usual.
+// properly; a second Ctrl-C ends the program (see EndBySignal).
 class TerminalProgress : public ExportProgress {
  public:
   // Draws on stderr when it is a terminal.

@@ -5,8 +5,10 @@
 
 #include "avi/avi_video_data.h"
 #include "avi/export.h"
+#include "cli/card_recording.h"
 #include "cli/command_status.h"
 #include "cli/commands.h"
+#include "cli/explanations.h"
 #include "cli/terminal_progress.h"
 #include "cli/video_standard.h"
 #include "support/buffered_file.h"
@@ -17,6 +19,8 @@
 #include "wipe/targa_pattern.h"
 
 namespace {
+
+constexpr const char* kCommand = "transition";
 
 // The ranges of the effect dialog's Width and Duration controls.
 constexpr int32_t kMinDurationMs = 3;
@@ -38,6 +42,7 @@ int32_t LoadPattern(const std::string& path, const VideoStandard& standard,
   BufferedFile file;
   if (!file.Open(path)) {
     ReportError(kErrCannotOpen, "Load Image", path);
+    Explain(kCommand, WhyNotReadable(path));
     return kErrCannotOpen;
   }
   GreyImage image;
@@ -55,17 +60,15 @@ int32_t LoadPattern(const std::string& path, const VideoStandard& standard,
 }
 
 // A source given by name must be usable: the export itself would quietly
-// go on without it, which on a command line hides a typing mistake.
-int32_t CheckSource(const std::string& path, const VideoStandard& standard) {
-  AVIVideoData source(path);
-  const int32_t status = source.GetStatus();
-  if (status != kOk) {
-    ReportFileError(status, "Open AVI", path);
-    return status;
-  }
-  if (source.GetFormatSize() >= 12) {
-    const int32_t w = static_cast<int32_t>(LoadLe32(source.GetFormat() + kBitmapWidthOffset));
-    const int32_t h = static_cast<int32_t>(LoadLe32(source.GetFormat() + kBitmapHeightOffset));
+// go on without it, which on a command line hides a typing mistake. Its
+// frame rate, or 0 when it is not usable (reported).
+double CheckSource(const std::string& path, const VideoStandard& standard) {
+  const std::unique_ptr<AVIVideoData> source = OpenCardRecording(path, kCommand);
+  if (!source)
+    return 0.0;
+  if (source->GetFormatSize() >= 12) {
+    const int32_t w = static_cast<int32_t>(LoadLe32(source->GetFormat() + kBitmapWidthOffset));
+    const int32_t h = static_cast<int32_t>(LoadLe32(source->GetFormat() + kBitmapHeightOffset));
     if (w != standard.width || h != standard.height) {
       std::fprintf(stderr,
                    "transition: note: the source's frames are %dx%d, the %s alpha %dx%d; "
@@ -73,7 +76,7 @@ int32_t CheckSource(const std::string& path, const VideoStandard& standard) {
                    w, h, standard.name, standard.width, standard.height);
     }
   }
-  return kOk;
+  return source->GetFrameRate();
 }
 
 int RunTransition(const TransitionOptions& options) {
@@ -96,21 +99,35 @@ int RunTransition(const TransitionOptions& options) {
   std::vector<uint8_t> pattern;
   if (LoadPattern(options.pattern, standard, pattern) != kOk)
     return kExitFailure;
-  if (!options.source.empty() && CheckSource(options.source, standard) != kOk)
-    return kExitFailure;
-
   // The export runs at the source's rate, or at the program's when there is
   // no source; the card's standard sets it here as the device would.
+  double rate = standard.frameRate;
+  if (!options.source.empty()) {
+    rate = CheckSource(options.source, standard);
+    if (rate <= 0)
+      return kExitFailure;
+  }
+  // The export would write no frame and then blame the disk for the empty
+  // file; nothing is touched for a duration that cannot hold a frame.
+  if (MsToFrames(durationMs, static_cast<float>(rate)) <= 0) {
+    std::fprintf(stderr,
+                 "transition: --duration %d ms is shorter than one frame (%.3f ms at %.6g "
+                 "frames a second)\n",
+                 static_cast<int>(durationMs), 1000.0 / rate, rate);
+    return kExitUsage;
+  }
+
   FrameRate = standard.frameRate;
   TerminalProgress progress;
-  int32_t code = kOk;
-  const bool written = ExportTransition(&progress, options.source, options.out, durationMs, pattern,
-                                        standard.width, standard.height, options.width, &code);
+  ExportOutcome outcome;
+  const bool written =
+      ExportTransition(&progress, options.source, options.out, durationMs, pattern, standard.width,
+                       standard.height, options.width, nullptr, &outcome);
   if (written) {
-    std::printf("%s: %d frames\n", options.out.c_str(), static_cast<int>(progress.Done()));
+    std::printf("%s: %d frames\n", options.out.c_str(), static_cast<int>(outcome.framesWritten));
     return kExitOk;
   }
-  return ExitForExportCode(code, options.out, progress.Done());
+  return ExitForExport(kCommand, outcome, options.out);
 }
 
 }  // namespace

@@ -113,7 +113,9 @@ bool AviSeeds(const fs::path& dir) {
   return Save(dir / "one-frame", one) && Save(dir / "three-frames", compact) &&
          Save(dir / "with-audio", compactMixed) &&
          Save(dir / "walked", WithoutIndexFlag(compactMixed)) &&
-         Save(dir / "absolute-index", WithAbsoluteIndex(compact)) && Save(dir / "open-dml", odml);
+         Save(dir / "absolute-index", WithAbsoluteIndex(compact)) && Save(dir / "open-dml", odml) &&
+         Save(dir / "cut-short", CutShort(compactMixed, 5)) &&
+         Save(dir / "streamed", Streamed(compact, 0xFFFFFFFF));
 }
 
 }  // namespace

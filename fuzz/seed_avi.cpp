@@ -115,6 +115,18 @@ SeedBytes WithAbsoluteIndex(SeedBytes file) {
   return file;
 }
 
+SeedBytes CutShort(SeedBytes file, size_t cut) {
+  file.resize(Find(file, kFourCCIdx1) - cut);
+  return file;
+}
+
+SeedBytes Streamed(SeedBytes file, uint32_t size) {
+  file.resize(Find(file, kFourCCIdx1));
+  StoreLe32(file.data() + 4, size);
+  StoreLe32(file.data() + Find(file, kFourCCMovi) - 4, size);
+  return file;
+}
+
 // The super index is written first with room for its entries and filled in
 // at the end.
 SeedBytes OpenDmlAvi(const fs::path& dir) {

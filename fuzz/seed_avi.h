@@ -22,6 +22,11 @@ SeedBytes WithoutJunk(SeedBytes file);
 SeedBytes WithoutIndexFlag(SeedBytes file);
 // "idx1" offsets counted from the file's start instead of "movi".
 SeedBytes WithAbsoluteIndex(SeedBytes file);
+// Recordings whose writer stopped: without "idx1" and the last cut bytes of
+// "movi" (sizes past the end), or with RIFF and "movi" sizes never patched
+// from size (0 or 0xFFFFFFFF) and no "idx1".
+SeedBytes CutShort(SeedBytes file, size_t cut);
+SeedBytes Streamed(SeedBytes file, uint32_t size);
 // A super index in the video stream's list, frames in a first "AVI " form
 // and a second "AVIX" form, a standard index behind the frames of each.
 SeedBytes OpenDmlAvi(const std::filesystem::path& dir);

@@ -1,19 +1,32 @@
 #include "support/buffered_file.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 bool BufferedFile::Open(const std::string& path) {
   Close();
-  std::FILE* f = std::fopen(path.c_str(), "rb");
-  if (!f)
-    return false;
-  file_.reset(f);
+  // Opening a named pipe would wait for a writer, a device may do anything:
+  // only a regular file is opened, and without waiting, so a name that
+  // turns into a pipe meanwhile cannot block either.
   struct stat st {};
-  // A folder opens on some systems; it is not a file to read.
-  if (fstat(fileno(f), &st) != 0 || !S_ISREG(st.st_mode)) {
-    Close();
+  if (stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
+    return false;
+  const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+  if (fd < 0)
+    return false;
+  const int flags = fcntl(fd, F_GETFL);
+  if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || flags < 0 ||
+      fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) {
+    close(fd);
     return false;
   }
+  std::FILE* f = fdopen(fd, "rb");
+  if (!f) {
+    close(fd);
+    return false;
+  }
+  file_.reset(f);
   std::setvbuf(f, nullptr, _IOFBF, 64 * 1024);
   size_ = static_cast<uint64_t>(st.st_size);
   path_ = path;

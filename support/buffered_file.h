@@ -16,8 +16,10 @@ class BufferedFile {
   BufferedFile(BufferedFile&&) noexcept = default;
   BufferedFile& operator=(BufferedFile&&) noexcept = default;
 
-  // Opens path for reading; false when it cannot be opened (the caller picks
-  // the code: "Can not open" for a pattern, "No file" for an AVI source).
+  // Opens path for reading; false when it cannot be opened or is not a
+  // regular file (a folder, a named pipe, a device: refused at once, never
+  // waited on). The caller picks the code: "Can not open" for a pattern,
+  // "No file" for an AVI source.
   bool Open(const std::string& path);
   void Close();
   bool IsOpen() const { return file_ != nullptr; }

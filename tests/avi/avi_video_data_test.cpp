@@ -203,7 +203,6 @@ TEST_F(AviVideoDataTest, RefusesMalformedFiles) {
       {"empty file", {}},
       {"not RIFF", patched(0, FourCC("RIFX"), good)},
       {"not AVI", patched(8, FourCC("WAVE"), good)},
-      {"RIFF past the file's end", patched(4, static_cast<uint32_t>(good.size()), good)},
       {"hdrl past its parent", patched(16, static_cast<uint32_t>(good.size()), good)},
       {"avih too short", patched(28, 40, good)},
       {"strh past strl", patched(104, 500, good)},
@@ -221,6 +220,12 @@ TEST_F(AviVideoDataTest, RefusesMalformedFiles) {
        })},
       {"movi missing", patched(moviType, FourCC("mov2"), good)},
       {"frame chunk past movi", patched(moviType + 8, 100000, unindexed)},
+      {"cut before its first whole frame", Bytes(good.begin(), good.begin() + moviType + 20)},
+      {"movi past a form that ends before the file", [&] {
+         Bytes b = patched(moviType - 4, 0xFFFFFFFF, unindexed);
+         Append(b, Chunk(kFourCCJunk, Bytes(64, 0)));
+         return b;
+       }()},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -233,6 +238,64 @@ TEST_F(AviVideoDataTest, RefusesMalformedFiles) {
   }
   EXPECT_EQ(AVIVideoData(dir_.File("absent.avi")).GetStatus(), kErrNoFile);
   EXPECT_EQ(AVIVideoData(dir_.Path().string()).GetStatus(), kErrNoFile);
+}
+
+// Recordings whose writer stopped: the machine lost power while the card
+// recorded (sizes past the end, no index), or a muxer wrote to a pipe and
+// could never patch a size (0 or 0xFFFFFFFF). What the file holds is read.
+TEST_F(AviVideoDataTest, ReadsRecordingsWhoseWriterStopped) {
+  const HandAvi indexed = SimpleAvi(frames_);
+  const uint32_t moviType = indexed.MoviListType();
+  const Bytes whole = indexed.Build();
+  // The first byte of the third frame's chunk.
+  const size_t third = moviType + 4 + Chunk(0, frames_[0]).size() + Chunk(0, frames_[1]).size();
+  auto cut = [](const Bytes& from, size_t size) { return Bytes(from.begin(), from.begin() + size); };
+  auto streamed = [&](uint32_t size, uint32_t totalFrames) {
+    HandAvi avi = SimpleAvi(frames_);
+    avi.withIdx1 = false;
+    avi.main.totalFrames = totalFrames;
+    Bytes b = avi.Build();
+    StoreLe32(b.data() + 4, size);
+    StoreLe32(b.data() + moviType - 4, size);
+    return b;
+  };
+  // Every frame in a "rec " list of its own.
+  HandAvi records = SimpleAvi(frames_);
+  records.movi.clear();
+  records.withIdx1 = false;
+  for (const Bytes& f : frames_)
+    Append(records.movi, List(FourCC("rec "), Chunk(FourCC("00dc"), f)));
+  const Bytes inRecords = records.Build();
+
+  struct Case {
+    const char* name;
+    Bytes file;
+    size_t frames;
+  };
+  const Case cases[] = {
+      {"cut in the third frame", cut(whole, third + 8 + 5), 2},
+      {"cut in the third frame's chunk header", cut(whole, third + 4), 2},
+      {"cut after the third frame, before idx1", cut(whole, third + Chunk(0, frames_[2]).size()),
+       3},
+      {"cut in the third record", cut(inRecords, inRecords.size() - 30), 2},
+      {"RIFF past the end, file whole", [&] {
+         Bytes b = whole;
+         StoreLe32(b.data() + 4, static_cast<uint32_t>(b.size()));
+         return b;
+       }(),
+       3},
+      {"streamed, sizes 0", streamed(0, 0), 3},
+      {"streamed, sizes 0xFFFFFFFF", streamed(0xFFFFFFFF, 0), 3},
+      {"streamed, counting more frames than it holds", streamed(0xFFFFFFFF, 100000), 3},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    AVIVideoData source(Write(c.file));
+    ASSERT_EQ(source.GetStatus(), kOk);
+    EXPECT_TRUE(source.IsUnfinished());
+    EXPECT_EQ(source.Origin(), FrameTableOrigin::kMoviWalk);
+    EXPECT_EQ(AllFrames(source), std::vector<Bytes>(frames_.begin(), frames_.begin() + c.frames));
+  }
 }
 
 TEST_F(AviVideoDataTest, KeepsLongFileNamesWhole) {

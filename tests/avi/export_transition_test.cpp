@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "avi/export.h"
 #include "support/error_codes.h"
 #include "support/prompter.h"
@@ -303,6 +305,57 @@ TEST_F(ExportTransitionTest, RefusesFramesTheBuffersCannotHold) {
   }
   EXPECT_EQ(ReadAll(out_), Text("kept"));
   EXPECT_EQ(dir_.Names().size(), 1u);
+}
+
+// A source may claim any rate; the file it would make must still fit the
+// 2 GB of an AVI file and the rate its headers. Refused before a byte is
+// written, rather than at the limit after writing all of it.
+TEST_F(ExportTransitionTest, RefusesRatesAndCountsNoFileCanHold) {
+  const Bytes earlier = Text("kept");
+  WriteAll(out_, earlier);
+  auto sourceAt = [&](uint32_t rate, const std::string& name) {
+    HandAvi avi = SimpleAvi({DeviceFrame(1)});
+    avi.headers[0].rate = rate;
+    avi.headers[0].scale = 1;
+    WriteAll(dir_.File(name), avi.Build());
+    return dir_.File(name);
+  };
+  const std::string million = sourceAt(1000000, "million.avi");
+  const std::string fastest = sourceAt(0xFFFFFFFF, "fastest.avi");
+  struct Case {
+    const char* name;
+    std::function<bool(ExportProgress*, int32_t*)> run;
+  };
+  const Case cases[] = {
+      {"a million frames of a second",
+       [&](ExportProgress* p, int32_t* code) {
+         return ExportTransition(p, million, out_, 1000, pattern_, kWidth, kHeight, 48, code);
+       }},
+      {"a rate past the headers, 3 ms",
+       [&](ExportProgress* p, int32_t* code) {
+         return ExportTransition(p, fastest, out_, 3, pattern_, kWidth, kHeight, 48, code);
+       }},
+      {"masks at a rate past the headers",
+       [&](ExportProgress* p, int32_t* code) {
+         std::string mask = dir_.File("m001.tga");
+         return ExportMaskSequence(p, fastest, mask, out_, code);
+       }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    prompter_.messages.clear();
+    RecordingProgress progress;
+    int32_t code = -1;
+    EXPECT_FALSE(c.run(&progress, &code));
+    EXPECT_EQ(code, kErrVideoParameters);
+    ASSERT_EQ(prompter_.messages.size(), 1u);
+    EXPECT_EQ(prompter_.messages[0].caption, "Write AVI");
+    EXPECT_EQ(prompter_.messages[0].text,
+              "Invalid video parameters (f.e. width and height of image)");
+    EXPECT_EQ(progress.opens, 0);
+    EXPECT_EQ(ReadAll(out_), earlier);
+  }
+  EXPECT_EQ(dir_.Names().size(), 3u);
 }
 
 TEST_F(ExportTransitionTest, LargestFrameAndEdgeWidthsExportCleanly) {

@@ -2,11 +2,9 @@
 // may not be written, or the folder is not there. Each runs in a child
 // process, so the file size limit and the dropped user never reach the rest
 // of the suite.
-#include <grp.h>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <csignal>
@@ -18,6 +16,7 @@
 #include "support/error_codes.h"
 #include "support/prompter.h"
 #include "support/time_code.h"
+#include "tests/avi/child_process.h"
 #include "tests/avi/export_test_support.h"
 
 namespace {
@@ -51,73 +50,46 @@ struct Outcome {
 using ExportCall = std::function<bool(ExportProgress*, int32_t*)>;
 
 constexpr rlim_t kFileSizeLimit = 64 * 1024;
-constexpr uid_t kNobody = 65534;
 
-// The child writes one line per field, the parent reads them back.
-Outcome RunInChild(Refusal how, const ExportCall& call) {
-  int pipeEnds[2];
-  if (pipe(pipeEnds) != 0)
-    return {};
-  std::fflush(nullptr);
-  const pid_t child = fork();
-  if (child == 0) {
-    close(pipeEnds[0]);
-    std::ostringstream out;
-    bool ready = true;
-    if (how == Refusal::kDiskFull) {
+// Runs the export in a child under a file size limit of limit bytes (none
+// when 0), as a plain user when asked; one line per field comes back.
+Outcome RunExportInChild(ChildUser user, rlim_t limit, const ExportCall& call,
+                         int32_t cancelAt = 0) {
+  const ChildResult child = RunInChild(user, [&](std::ostream& out) {
+    if (limit != 0) {
       std::signal(SIGXFSZ, SIG_IGN);
-      rlimit small{kFileSizeLimit, kFileSizeLimit};
-      ready = setrlimit(RLIMIT_FSIZE, &small) == 0;
-    } else if (how == Refusal::kFolderNotWritable && geteuid() == 0) {
-      // The superuser writes into any folder; a plain user may not.
-      ready = setgroups(0, nullptr) == 0 && setgid(kNobody) == 0 && setuid(kNobody) == 0;
+      const rlimit small{limit, limit};
+      if (setrlimit(RLIMIT_FSIZE, &small) != 0)
+        return;
     }
-    if (!ready) {
-      out << "skip\n";
-    } else {
-      RecordingPrompter prompter;
-      ScopedPrompter scope(prompter);
-      RecordingProgress progress;
-      int32_t code = -1;
-      const bool returned = call(&progress, &code);
-      out << "ran\n"
-          << returned << "\n"
-          << code << "\n"
-          << progress.opens << "\n"
-          << progress.closes << "\n";
-      for (const RecordingPrompter::Message& m : prompter.messages)
-        out << m.caption << "\n" << m.text << "\n";
-    }
-    const std::string text = out.str();
-    const bool sent =
-        write(pipeEnds[1], text.data(), text.size()) == static_cast<ssize_t>(text.size());
-    _exit(sent ? 0 : 1);
-  }
-  close(pipeEnds[1]);
-  std::string text;
-  char buffer[4096];
-  for (ssize_t n; (n = read(pipeEnds[0], buffer, sizeof buffer)) > 0;)
-    text.append(buffer, static_cast<size_t>(n));
-  close(pipeEnds[0]);
-  int status = 0;
-  EXPECT_EQ(waitpid(child, &status, 0), child);
-  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "the child did not finish";
-
+    RecordingPrompter prompter;
+    ScopedPrompter scope(prompter);
+    RecordingProgress progress;
+    progress.cancelAt = cancelAt;
+    int32_t code = -1;
+    const bool returned = call(&progress, &code);
+    out << returned << "\n"
+        << code << "\n"
+        << progress.opens << "\n"
+        << progress.closes << "\n";
+    for (const RecordingPrompter::Message& m : prompter.messages)
+      out << m.caption << "\n" << m.text << "\n";
+  });
   Outcome outcome;
-  std::istringstream in(text);
-  std::string line;
-  std::getline(in, line);
-  if (line == "skip") {
-    outcome.skipped = true;
-    return outcome;
-  }
-  EXPECT_EQ(line, "ran");
+  outcome.skipped = child.skipped;
+  std::istringstream in(child.text);
   in >> outcome.returned >> outcome.code >> outcome.opens >> outcome.closes;
+  std::string line;
   std::getline(in, line);
   RecordingPrompter::Message m;
   while (std::getline(in, m.caption) && std::getline(in, m.text))
     outcome.messages.push_back(m);
   return outcome;
+}
+
+Outcome RunInChild(Refusal how, const ExportCall& call) {
+  return RunExportInChild(how == Refusal::kFolderNotWritable ? ChildUser::kPlain : ChildUser::kSame,
+                          how == Refusal::kDiskFull ? kFileSizeLimit : 0, call);
 }
 
 class ExportWriteRefusedTest : public ::testing::TestWithParam<Refusal> {
@@ -204,6 +176,83 @@ TEST_P(ExportWriteRefusedTest, MaskSequence) {
     return ExportMaskSequence(progress, source_, mask, out_, code);
   });
   ExpectRefused(outcome, "Write AVI");
+}
+
+// A stopped export keeps its frames only if closing works; when the disk
+// fills while the index is written, that failure is reported too, and the
+// earlier file stays.
+TEST(ExportStopTest, CloseThatFailsAfterAStopIsReported) {
+  FrameRate = kPalFrameRate;
+  ScratchDir dir;
+  const Bytes pattern = TestPattern(768, 576);
+  std::vector<Bytes> frames;
+  for (uint32_t i = 0; i < 4; ++i)
+    frames.push_back(DeviceFrame(i, 400));
+  frames[2][0] = 'X';  // not a device frame
+  const std::string good = dir.File("good.avi"), bad = dir.File("bad.avi");
+  WriteAll(good, SimpleAvi({frames[0], frames[1], frames[3], frames[3]}).Build());
+  WriteAll(bad, SimpleAvi(frames).Build());
+  const std::string out = dir.File("out.avi");
+  struct Case {
+    const char* name;
+    std::string source;
+    int32_t cancelAt;
+    std::vector<std::string> messages;
+  };
+  const Case cases[] = {
+      {"cancelled", good, 2, {"Can not write file '" + out + "'"}},
+      {"bad source frame", bad, 0, {"Bad file '" + bad + "'", "Can not write file '" + out + "'"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const ExportCall call = [&](ExportProgress* progress, int32_t* code) {
+      return ExportTransition(progress, c.source, out, 2000, pattern, 768, 576, 48, code);
+    };
+    // The same stop without a limit shows how large the kept file is; one
+    // byte less leaves room for every frame but not for the whole index.
+    const Outcome kept = RunExportInChild(ChildUser::kSame, 0, call, c.cancelAt);
+    ASSERT_EQ(kept.code, c.cancelAt ? kErrCancelled : kErrBadFile);
+    const rlim_t size = static_cast<rlim_t>(fs::file_size(out));
+    const Bytes earlier = Text("an earlier export of this name");
+    WriteAll(out, earlier);
+
+    const Outcome outcome = RunExportInChild(ChildUser::kSame, size - 1, call, c.cancelAt);
+    EXPECT_FALSE(outcome.returned);
+    EXPECT_EQ(outcome.code, kErrCannotWrite);
+    std::vector<std::string> texts;
+    for (const RecordingPrompter::Message& m : outcome.messages) {
+      EXPECT_EQ(m.caption, "Write AVI");
+      texts.push_back(m.text);
+    }
+    EXPECT_EQ(texts, c.messages);
+    EXPECT_EQ(ReadAll(out), earlier);
+    EXPECT_EQ(dir.Names().size(), 3u) << "no temporary file is left";
+  }
+}
+
+// Where the folder may not be written, a writable file is written in
+// place; not the source itself, which would be cut under the reading.
+TEST(ExportInPlaceTest, SourceThatIsTheOutputIsNotWrittenInPlace) {
+  FrameRate = kPalFrameRate;
+  ScratchDir dir;
+  const fs::path folder = dir.Path() / "closed";
+  fs::create_directory(folder);
+  const std::string source = (folder / "src.avi").string();
+  const Bytes recording = SimpleAvi({DeviceFrame(1), DeviceFrame(2)}).Build();
+  WriteAll(source, recording);
+  chmod(source.c_str(), 0666);
+  chmod(folder.c_str(), 0555);
+  const Bytes pattern = TestPattern(640, 480);
+  const Outcome outcome =
+      RunExportInChild(ChildUser::kPlain, 0, [&](ExportProgress* progress, int32_t* code) {
+        return ExportTransition(progress, source, source, 200, pattern, 640, 480, 48, code);
+      });
+  chmod(folder.c_str(), 0755);
+  ASSERT_FALSE(outcome.skipped);
+  EXPECT_EQ(outcome.code, kErrNoFile);
+  ASSERT_EQ(outcome.messages.size(), 1u);
+  EXPECT_EQ(outcome.messages[0].text, "No file '" + source + "'");
+  EXPECT_EQ(ReadAll(source), recording);
 }
 
 INSTANTIATE_TEST_SUITE_P(Refusals, ExportWriteRefusedTest,

@@ -157,6 +157,29 @@ TEST(FfmpegInteropTest, ReadsFramesFfmpegCopied) {
   }
 }
 
+// Written to a pipe, ffmpeg cannot go back to patch a size or append an
+// index: RIFF and "movi" keep their placeholder sizes and the main header
+// counts no frames.
+TEST(FfmpegInteropTest, ReadsRecordingFfmpegWroteToAPipe) {
+  ScratchDir dir;
+  const std::string ours = dir.File("ours.avi");
+  const std::string piped = dir.File("piped.avi");
+  constexpr int kFrames = 12;
+  WriteOurs(ours, kFrames, SmallFrame);
+  ASSERT_EQ(RunTool(std::string(ORVANE_FFMPEG) + " -nostdin -i " + Quoted(ours) +
+                    " -c copy -vtag ORVD -f avi - > " + Quoted(piped)),
+            0);
+  const Bytes file = ReadAll(piped);
+  ASSERT_GT(file.size(), 12u);
+  const uint32_t riffSize = LoadLe32(file.data() + 4);
+  ASSERT_TRUE(riffSize == 0 || riffSize == 0xFFFFFFFF) << riffSize;
+
+  AVIVideoData source(piped);
+  ASSERT_EQ(source.GetStatus(), kOk);
+  EXPECT_TRUE(source.IsUnfinished());
+  ExpectFrames(source, kFrames, SmallFrame);
+}
+
 // ffmpeg writes OpenDML only past its 1 GB RIFF limit: a second RIFF form,
 // "indx" super indexes and an "odml" list. The main header then counts only
 // the first form's frames.

@@ -37,14 +37,21 @@ inline std::string Quote(const fs::path& path) {
   return quoted + "'";
 }
 
+// What `timeout` exits with when it had to end the command.
+inline constexpr int kTimedOut = 124;
+
 // Runs `orvane arguments` in a folder of its own; setup is shell text run
-// first in the same shell (a ulimit, say).
+// first in the same shell (a ulimit, say). With seconds, a run that takes
+// longer is ended and its status is kTimedOut.
 inline CliResult RunCli(const fs::path& folder, const std::string& arguments,
-                        const std::string& setup = "") {
+                        const std::string& setup = "", int seconds = 0) {
   const fs::path script = folder / "run.sh";
   {
     std::ofstream s(script);
-    s << setup << "\nexec " << ORVANE_CLI << " " << arguments << "\n";
+    s << setup << "\nexec ";
+    if (seconds > 0)
+      s << "timeout " << seconds << " ";
+    s << ORVANE_CLI << " " << arguments << "\n";
   }
   const std::string command = "bash " + Quote(script) + " >" + Quote(folder / "stdout.txt") +
                               " 2>" + Quote(folder / "stderr.txt");
@@ -72,8 +79,9 @@ class CliFolder {
   ~CliFolder() { fs::remove_all(path_); }
   const fs::path& Path() const { return path_; }
   fs::path operator/(const std::string& name) const { return path_ / name; }
-  CliResult Run(const std::string& arguments, const std::string& setup = "") const {
-    return RunCli(path_, arguments, setup);
+  CliResult Run(const std::string& arguments, const std::string& setup = "",
+                int seconds = 0) const {
+    return RunCli(path_, arguments, setup, seconds);
   }
 
  private:

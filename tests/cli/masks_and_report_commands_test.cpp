@@ -8,6 +8,7 @@
 #include "avi/avi_writer.h"
 #include "avi/device_frame.h"
 #include "support/error_codes.h"
+#include "tests/avi/avi_test_support.h"
 #include "tests/cli/cli_run.h"
 #include "wipe/targa_writer.h"
 
@@ -228,6 +229,72 @@ TEST(InspectCommandTest, AlphaFieldThatDoesNotDecodeIsReported) {
   EXPECT_NE(r.err.find("frame 0: the alpha block at offset 4 does not decode"), std::string::npos)
       << r.err;
   EXPECT_NE(r.err.find("Open AVI: Bad file"), std::string::npos) << r.err;
+}
+
+// A recording carries a stray block that is not alpha; inspection shows it
+// and goes on to the end.
+TEST(InspectCommandTest, AlphaDirGoesOnPastBlocksThatDoNotDecode) {
+  CliFolder dir;
+  ASSERT_EQ(dir.Run("make-source --frames 3 -o " + Quote(dir / "s.avi")).status, 0);
+  const CliResult r =
+      dir.Run("inspect " + Quote(dir / "s.avi") + " --alpha-dir " + Quote(dir / "a"));
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.out.find("frame 0002"), std::string::npos) << r.out;
+  for (const char* line : {"frame 0: the alpha block", "frame 2: the alpha block",
+                           "inspect: 3 blocks do not decode and have no picture\n",
+                           "Open AVI: Bad file"}) {
+    EXPECT_NE(r.err.find(line), std::string::npos) << line << "\n" << r.err;
+  }
+}
+
+// An index may list one chunk for many frames, or chunks that overlap; a
+// file of a few megabytes must not make inspect read gigabytes.
+TEST(InspectCommandTest, ReadsNoChunkTwiceAndNoMoreThanAFewTimesTheFile) {
+  using namespace avitest;
+  CliFolder dir;
+  // "ORV1" and kBlocks video blocks: every prefix that ends at a block is a
+  // frame of its own.
+  constexpr uint32_t kBlocks = 16, kBlockBytes = 64 * 1024;
+  Bytes chunk = Le32(kDeviceFrameMagic);
+  for (uint32_t b = 0; b < kBlocks; ++b) {
+    Append(chunk, Le32(kVideoFieldBlock));
+    Append(chunk, Le32(kBlockBytes));
+    chunk.resize(chunk.size() + kBlockBytes, static_cast<uint8_t>(b));
+  }
+  auto fileWith = [&](uint32_t frames, auto lengthOf) {
+    HandAvi avi = SimpleAvi({chunk});
+    avi.main.totalFrames = frames;
+    MoviBuilder movi;
+    movi.Add(FourCC("00dc"), chunk);
+    const IndexEntry first = movi.index[0];
+    movi.index.clear();
+    for (uint32_t i = 0; i < frames; ++i)
+      movi.index.push_back(IndexEntry{first.chunkId, first.flags, first.offset, lengthOf(i)});
+    avi.idx1 = movi.Idx1();
+    return avi.Build();
+  };
+  const uint32_t whole = static_cast<uint32_t>(chunk.size());
+  WriteAll((dir / "repeated.avi").string(), fileWith(3000, [&](uint32_t) { return whole; }));
+  WriteAll((dir / "overlapping.avi").string(), fileWith(kBlocks, [&](uint32_t i) {
+             return whole - i * (8 + kBlockBytes);
+           }));
+
+  const CliResult repeated = dir.Run("inspect " + Quote(dir / "repeated.avi"));
+  EXPECT_EQ(repeated.status, 0) << repeated.err;
+  EXPECT_NE(repeated.out.find("frame 2999  " + std::to_string(whole) +
+                              " bytes  the same chunk as frame 0000\n"),
+            std::string::npos);
+  EXPECT_NE(repeated.err.find("the index repeats itself: 2999 frames"), std::string::npos)
+      << repeated.err;
+
+  const CliResult overlapping = dir.Run("inspect " + Quote(dir / "overlapping.avi"));
+  EXPECT_EQ(overlapping.status, 1);
+  EXPECT_NE(overlapping.err.find("the index points at overlapping chunks, and reading on would "
+                                 "pass 4 times the file's size"),
+            std::string::npos)
+      << overlapping.err;
+  EXPECT_NE(overlapping.out.find("frame 0003"), std::string::npos);
+  EXPECT_EQ(overlapping.out.find("frame 0006"), std::string::npos);
 }
 
 }  // namespace

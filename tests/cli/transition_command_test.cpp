@@ -155,6 +155,13 @@ TEST(TransitionCommandTest, RefusesBadArgumentsWithoutWritingAnything) {
       {pattern + out + " --duration 00:00:00:25 --standard pal", "--duration"},
       {pattern + out + " --duration 00:61:00:00", "--duration"},
       {pattern + out + " --duration 1s", "--duration"},
+      // Less than one frame: nothing to write, and no disk to blame.
+      {pattern + out + " --duration 3",
+       "--duration 3 ms is shorter than one frame (33.367 ms at 29.97 frames a second)"},
+      {pattern + out + " --duration 16",
+       "--duration 16 ms is shorter than one frame (33.367 ms at 29.97 frames a second)"},
+      {pattern + out + " --duration 20 --standard pal",
+       "--duration 20 ms is shorter than one frame (40.000 ms at 25 frames a second)"},
       {pattern + out + " --standard secam", "--standard"},
       {pattern, "--output"},
       {out, "--pattern"},
