@@ -134,6 +134,7 @@ void OrvaneDevice::ReleaseFifo() {
 void OrvaneDevice::StopPlayback() {
   if (!initialised)
     return;
+  std::lock_guard guard(queueGuard);
   ReleaseFifo();
   const OrvinterApi& card = binding.Api();
   card.vdc_unregister(kResourceFifoDma);
@@ -144,6 +145,7 @@ void OrvaneDevice::StopPlayback() {
 void OrvaneDevice::Close() {
   if (!libraryLoaded)
     return;
+  std::lock_guard guard(queueGuard);
   ReleaseFifo();
   const OrvinterApi& card = binding.Api();
   Release(pattern);
@@ -155,6 +157,7 @@ void OrvaneDevice::Close() {
 }
 
 bool OrvaneDevice::SetPattern(const uint8_t* source, int32_t patternWidth, int32_t patternHeight) {
+  std::lock_guard guard(queueGuard);
   if (source == nullptr || patternWidth <= 0 || patternHeight <= 0) {
     Release(pattern);
     return false;
@@ -179,7 +182,8 @@ void OrvaneDevice::ShowAlpha(int32_t p, int32_t w) {
 }
 
 bool OrvaneDevice::QueueFrame(int32_t p1, int32_t p2, int32_t w) {
-  if (fifoBase == nullptr || !HasPattern())
+  std::unique_lock guard(queueGuard, std::try_to_lock);
+  if (!guard.owns_lock() || fifoBase == nullptr || !HasPattern())
     return false;
   const OrvinterApi& card = binding.Api();
   const int32_t frameBytes = frameWidth * frameHeight;

@@ -11,12 +11,13 @@ namespace {
 using Clock = std::chrono::steady_clock;
 using std::chrono::milliseconds;
 
-// A card with resource 9 claimed, a FIFO allocated and a format set.
+// A card with the streaming resources claimed, a FIFO allocated and a
+// format set.
 class CardFifoTest : public ::testing::Test {
  protected:
   void Open(CardLibrary& card, int32_t requested, int32_t width, int32_t height) {
     api = &card.api;
-    ASSERT_EQ(api->vdc_register(kResourceFifoDma), 1);
+    ASSERT_TRUE(ClaimStreaming(card));
     ring = requested;
     base = api->vdc_AllocVideoFifo(&ring);
     ASSERT_NE(base, nullptr);
