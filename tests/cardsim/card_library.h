@@ -37,6 +37,7 @@ class CardLibrary {
     decltype(&::orvsim_protocol_errors) orvsim_protocol_errors = nullptr;
     decltype(&::orvsim_stray_releases) orvsim_stray_releases = nullptr;
     decltype(&::orvsim_announcements) orvsim_announcements = nullptr;
+    decltype(&::orvsim_free_size_queries) orvsim_free_size_queries = nullptr;
     decltype(&::orvsim_alpha_checksum) orvsim_alpha_checksum = nullptr;
     decltype(&::orvsim_copy_alpha) orvsim_copy_alpha = nullptr;
     decltype(&::orvsim_register_calls) orvsim_register_calls = nullptr;
@@ -64,6 +65,7 @@ class CardLibrary {
     Find(api.orvsim_protocol_errors, "orvsim_protocol_errors");
     Find(api.orvsim_stray_releases, "orvsim_stray_releases");
     Find(api.orvsim_announcements, "orvsim_announcements");
+    Find(api.orvsim_free_size_queries, "orvsim_free_size_queries");
     Find(api.orvsim_alpha_checksum, "orvsim_alpha_checksum");
     Find(api.orvsim_copy_alpha, "orvsim_copy_alpha");
     Find(api.orvsim_register_calls, "orvsim_register_calls");
