@@ -61,13 +61,6 @@ TEST(CardMisuseTest, QueueingAndRunningNeedTheStreamingResources) {
   }
 }
 
-TEST(CardMisuseTest, RunWithoutAFifoIsRefused) {
-  CardLibrary card;
-  ASSERT_TRUE(ClaimStreaming(card));
-  EXPECT_EQ(card.api.vdc_Run(), 0);
-  EXPECT_EQ(card.api.orvsim_protocol_errors(), 1);
-}
-
 TEST(CardMisuseTest, StillAlphaTakesFieldsOfTheCardsFrameOnly) {
   struct Case {
     const char* label;
