@@ -57,7 +57,9 @@ TEST_F(FxCardFaultTest, CardThatStopsTakingFramesIsReportedAndPlaybackEnds) {
   const Clock::time_point stalled = Clock::now();
   ASSERT_TRUE(WaitFor([&] { return !prompter.messages.empty(); },
                       kCardStoppedAfter + milliseconds(3000)));
-  EXPECT_GE(Clock::now() - stalled, kCardStoppedAfter) << "not before the FIFO has had its time";
+  // The last frame may have gone in up to a period before the stall.
+  EXPECT_GE(Clock::now() - stalled, kCardStoppedAfter - milliseconds(200))
+      << "not before the card has had its time";
   ASSERT_EQ(prompter.messages.size(), 1u);
   EXPECT_EQ(prompter.messages[0].text, "Can not start hardware video timer");
   EXPECT_EQ(prompter.messages[0].caption, "Start Playback");
