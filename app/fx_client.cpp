@@ -65,9 +65,7 @@ int32_t TickGap(int32_t w) {
 }  // namespace
 
 TFxClient::TFxClient()
-    : TEDialog(kFxDialogTemplate),
-      card(Device),
-      playback(card, width, [this](int32_t code) {
+    : TEDialog(kFxDialogTemplate), card(Device), playback(card, width, [this](int32_t code) {
         // From the worker: the failure is handled on the dialog's thread.
         PostPrivateMessage(this, WM_DEVICEFAILURE, kPlaybackFailureTag, code);
       }) {

@@ -96,8 +96,7 @@ WorkerLauncher SetWorkerLauncher(WorkerLauncher launcher) {
   return previous;
 }
 
-Playback::Playback(PlayDevice& device, const std::atomic<int32_t>& width,
-                   PlaybackFailure onFailure)
+Playback::Playback(PlayDevice& device, const std::atomic<int32_t>& width, PlaybackFailure onFailure)
     : device_(device), width_(width), onFailure_(std::move(onFailure)) {}
 
 int32_t Playback::Begin(int32_t durationMs, float fps) {

@@ -106,8 +106,7 @@ class Playback {
   // width is the dialog's edge width, read anew for every frame queued.
   // onFailure hears of a card that stopped taking frames (code 11); the
   // worker goes on trying until End.
-  Playback(PlayDevice& device, const std::atomic<int32_t>& width,
-           PlaybackFailure onFailure = {});
+  Playback(PlayDevice& device, const std::atomic<int32_t>& width, PlaybackFailure onFailure = {});
   ~Playback() { End(); }
   Playback(const Playback&) = delete;
   Playback& operator=(const Playback&) = delete;

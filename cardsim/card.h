@@ -125,7 +125,9 @@ class Card {
   int32_t StrayReleases();
   int32_t Announcements();
   // vdc_CheckFreeSize calls begun, counted as they start.
-  int32_t FreeSizeQueries() { return freeSizeQueries_.load(); }
+  int32_t FreeSizeQueries() {
+    return freeSizeQueries_.load();
+  }
 
   // Board registers, i2c and memory.
   int32_t ReadRegister(int32_t reg);
@@ -160,7 +162,9 @@ class Card {
   // the frame interrupt (claimed by it, or held elsewhere, where the
   // interrupt runs all the same).
   bool StreamingClaimedLocked() const;
-  bool HeldLocked(int32_t n) const { return (held_ & (1u << n)) != 0; }
+  bool HeldLocked(int32_t n) const {
+    return (held_ & (1u << n)) != 0;
+  }
 
   static constexpr size_t kI2cDevices = 128;
   static constexpr size_t kBoardMemory = 65536;
@@ -212,7 +216,7 @@ class Card {
   std::thread consumer_;
   std::mutex wakeMutex_;
   std::condition_variable wake_;
-  bool quit_ = false;  // under wakeMutex_
+  bool quit_ = false;          // under wakeMutex_
   bool consumerHeld_ = false;  // under wakeMutex_
 };
 

@@ -36,8 +36,8 @@ class FxCardFaultTest : public FxTest {
   bool PlaysAgain(TFxClient& c) {
     const int32_t shown = sim->framesShown();
     Click(kIdPlay);
-    const bool played = c.Playing() && WaitFor([&] { return sim->framesShown() > shown + 2; },
-                                               milliseconds(3000));
+    const bool played =
+        c.Playing() && WaitFor([&] { return sim->framesShown() > shown + 2; }, milliseconds(3000));
     Click(kIdPlay);
     return played && !c.Playing();
   }
@@ -55,8 +55,8 @@ TEST_F(FxCardFaultTest, CardThatStopsTakingFramesIsReportedAndPlaybackEnds) {
   ASSERT_TRUE(WaitFor([&] { return sim->framesShown() > 0; }, milliseconds(3000)));
   sim->setStall(1);
   const Clock::time_point stalled = Clock::now();
-  ASSERT_TRUE(WaitFor([&] { return !prompter.messages.empty(); },
-                      kCardStoppedAfter + milliseconds(3000)));
+  ASSERT_TRUE(
+      WaitFor([&] { return !prompter.messages.empty(); }, kCardStoppedAfter + milliseconds(3000)));
   // The last frame may have gone in up to a period before the stall.
   EXPECT_GE(Clock::now() - stalled, kCardStoppedAfter - milliseconds(200))
       << "not before the card has had its time";

@@ -91,7 +91,10 @@ TEST(CardFreeSizeDelayTest, EveryQueryTakesTheDelayAndThenAnswers) {
     int32_t setUs;  // -1: as loaded
     milliseconds atLeast;
   } cases[] = {
-      {"from the environment", {{"ORVINTER_SIM_FREE_SIZE_DELAY_US", "30000"}}, -1, milliseconds(30)},
+      {"from the environment",
+       {{"ORVINTER_SIM_FREE_SIZE_DELAY_US", "30000"}},
+       -1,
+       milliseconds(30)},
       {"set while loaded", {}, 50000, milliseconds(50)},
       {"set back to none", {{"ORVINTER_SIM_FREE_SIZE_DELAY_US", "300000"}}, 0, milliseconds(0)},
   };
