@@ -5,6 +5,7 @@
 
 #include <QGuiApplication>
 
+#include "app/export_input_guard.h"
 #include "app/fx_templates.h"
 #include "controls/ev_slider.h"
 #include "controls/int_edit.h"
@@ -14,6 +15,8 @@
 #include "support/buffered_file.h"
 #include "support/error_codes.h"
 #include "support/file_dialogs.h"
+#include "support/output_name.h"
+#include "support/prompter.h"
 #include "support/report_error.h"
 #include "support/time_code.h"
 #include "wipe/image_control.h"
@@ -62,6 +65,20 @@ int32_t TickGap(int32_t w) {
   return (w + 256) / 2;
 }
 
+// An export must never write over the recording it reads: says so under
+// "Write AVI" and returns true when outPath is the source file itself.
+bool RefuseSourceAsOutput(const std::string& sourcePath, const std::string& outPath) {
+  if (sourcePath.empty() || !IsSameFile(sourcePath, outPath))
+    return false;
+  Prompter& prompter = CurrentPrompter();
+  prompter.Beep();
+  prompter.ShowMessage(
+      "The file '" + outPath +
+          "' is the source of this export.\nWrite the new file under another name.",
+      "Write AVI", kMbOk | kMbIconExclamation);
+  return true;
+}
+
 }  // namespace
 
 TFxClient::TFxClient()
@@ -69,7 +86,8 @@ TFxClient::TFxClient()
         // From the worker: the failure is handled on the dialog's thread.
         PostPrivateMessage(this, WM_DEVICEFAILURE, kPlaybackFailureTag, code);
       }) {
-  // The Duration control copies both when it is made.
+  // The Duration control copies both when it is made; it takes the card's
+  // rate once the card is open.
   TimeDisplayMode = 1;
   FrameRate = kNtscFrameRate;
   StopFlag.store(1);
@@ -112,11 +130,19 @@ void TFxClient::SetupWindow() {
   widthEdit->SetValue(w, true);
   timeEdit->SetTime(kDefaultDurationMs, true);
   SetState(kStateNoPattern);
+  // Loading a pattern is what a user does first; left to itself the focus
+  // would land on Exit, where a stray Enter ends the program.
+  Item(kIdImage)->setFocus(Qt::OtherFocusReason);
 
   // Reported once the set-up is over, so the message box has a window.
   const int32_t code = Device.Open();
-  if (code != kOk)
+  if (code != kOk) {
     PostPrivateMessage(this, WM_DEVICEFAILURE, kDeviceFailureTag, code);
+    return;
+  }
+  // Durations are counted in the card's frames: on a PAL card one second
+  // is 25 of them, which is what the frames cell must offer.
+  timeEdit->SetFrameRate(FrameRate);
 }
 
 void TFxClient::SetState(int newState) {
@@ -233,21 +259,53 @@ bool TFxClient::CmExport() {
     std::string sourcePath;
     if (ChooseOpenFile(AviFiles, this, sourceTitle))
       sourcePath = AviFiles.fileName;
-    if (!ChooseSaveFile(AviFiles, this, saveTitle))
+    const std::string& basis = sourcePath.empty() ? AviFiles.fileName : sourcePath;
+    if (!ChooseSaveFile(AviFiles, this, saveTitle, ProposeOutputName(basis, "-wipe")) ||
+        RefuseSourceAsOutput(sourcePath, AviFiles.fileName)) {
       return false;
-    TermometerDialog progress(this);
-    return ExportTransition(&progress, sourcePath, AviFiles.fileName, DurationMs(),
-                            Device.Pattern(), Device.FrameWidth(), Device.FrameHeight(), Width());
+    }
+    return RunExport([&](ExportProgress* progress) {
+      return ExportTransition(progress, sourcePath, AviFiles.fileName, DurationMs(),
+                              Device.Pattern(), Device.FrameWidth(), Device.FrameHeight(), Width());
+    });
   }
   if (!ChooseOpenFile(AviFiles, this, sourceTitle))
     return false;
   if (!ChooseOpenFile(ImageFiles, this, QStringLiteral("First TARGA with mask")))
     return false;
   const std::string sourcePath = AviFiles.fileName;
-  if (!ChooseSaveFile(AviFiles, this, saveTitle))
+  if (!ChooseSaveFile(AviFiles, this, saveTitle, ProposeOutputName(sourcePath, "-mask")) ||
+      RefuseSourceAsOutput(sourcePath, AviFiles.fileName)) {
     return false;
+  }
+  return RunExport([&](ExportProgress* progress) {
+    return ExportMaskSequence(progress, sourcePath, ImageFiles.fileName, AviFiles.fileName);
+  });
+}
+
+bool TFxClient::RunExport(const std::function<bool(ExportProgress*)>& write) {
+  // The export reads the device's pattern and the file records while the
+  // progress dialog lets events through: no command may run meanwhile.
   TermometerDialog progress(this);
-  return ExportMaskSequence(&progress, sourcePath, ImageFiles.fileName, AviFiles.fileName);
+  bool written = false;
+  {
+    ExportInputGuard guard(window());
+    exportProgress = &progress;
+    written = write(&progress);
+    exportProgress = nullptr;
+  }
+  if (closeAfterExport) {
+    closeAfterExport = false;
+    DispatchCommand(kIdCancel, kBnClicked);
+  }
+  return written;
+}
+
+void TFxClient::CancelExportAndClose() {
+  if (!exportProgress)
+    return;
+  closeAfterExport = true;
+  exportProgress->DispatchCommand(kIdCancel, kBnClicked);
 }
 
 void TFxClient::CmPlay() {

@@ -3,12 +3,15 @@
 #include <QWidget>
 #include <atomic>
 #include <cstdint>
+#include <functional>
 
 #include "app/playback.h"
 #include "controls/te_dialog.h"
 #include "wipe/grey_image.h"
 
+class ExportProgress;
 class ImageControl;
+class TermometerDialog;
 class TEVSlider;
 class TIntEdit;
 class TimeCodeEdit;
@@ -60,6 +63,12 @@ class TFxClient : public TEDialog {
   QWidget* SliderFrame() const { return sliderFrame; }
   const Playback& Player() const { return playback; }
 
+  // An export runs: the dialog takes no input until it ends.
+  bool Exporting() const { return exportProgress != nullptr; }
+  // Cancels the running export, as its Cancel button does, and closes the
+  // dialog once the export has ended.
+  void CancelExportAndClose();
+
  protected:
   void SetupWindow() override;
   const ResponseTable& Responses() const override { return kResponses; }
@@ -70,6 +79,8 @@ class TFxClient : public TEDialog {
   void CmAlphaSlider();
   void CmImage();
   bool CmExport();
+  // Runs an export with the progress dialog, the window holding still.
+  bool RunExport(const std::function<bool(ExportProgress*)>& write);
   void CmPlay();
   void CmAbout();
 
@@ -94,6 +105,8 @@ class TFxClient : public TEDialog {
   int state = 0;
   bool playing = false;
   GreyImage pattern;
+  TermometerDialog* exportProgress = nullptr;  // while an export runs
+  bool closeAfterExport = false;
 
   // The worker, the positions and the frame index of the running playback.
   CardPlayer card;

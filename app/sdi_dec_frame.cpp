@@ -53,6 +53,14 @@ void TSDIDecFrame::UpdateSizing() {
 }
 
 void TSDIDecFrame::closeEvent(QCloseEvent* event) {
+  // An export running in this window's thread ends first, as its Cancel
+  // would end it, keeping the frames written; the dialog then closes, and
+  // the frame with it.
+  if (client_->Exporting()) {
+    client_->CancelExportAndClose();
+    event->ignore();
+    return;
+  }
   QMainWindow::closeEvent(event);
   if (event->isAccepted())
     emit Closed();

@@ -4,6 +4,7 @@
 
 #include "cli/commands.h"
 #include "cli/frame_size.h"
+#include "cli/video_standard.h"
 #include "support/error_codes.h"
 #include "support/report_error.h"
 #include "wipe/builtin_patterns.h"
@@ -13,7 +14,10 @@ namespace {
 
 struct PatternsOptions {
   std::string folder;
-  std::string size = "768x576";
+  // As `transition` defaults to, so a pattern made here reaches the card
+  // unresampled: area averaging would squeeze the dissolve's levels.
+  std::string standard = "ntsc";
+  std::string size;  // empty: the standard's frame size
   bool list = false;
 };
 
@@ -23,8 +27,14 @@ int RunPatterns(const PatternsOptions& options) {
       std::printf("%-28s %s\n", p.name, p.description);
     return 0;
   }
-  int32_t width = 0, height = 0;
-  if (!ParseFrameSize(options.size, width, height)) {
+  VideoStandard standard = kNtsc;
+  if (!ParseVideoStandard(options.standard, standard)) {
+    std::fprintf(stderr, "patterns: --standard is ntsc or pal, not '%s'\n",
+                 options.standard.c_str());
+    return 2;
+  }
+  int32_t width = standard.width, height = standard.height;
+  if (!options.size.empty() && !ParseFrameSize(options.size, width, height)) {
     std::fprintf(stderr, "patterns: --size wants WIDTHxHEIGHT (1..65535 each), not '%s'\n",
                  options.size.c_str());
     return 2;
@@ -60,7 +70,14 @@ void AddPatternsCommand(CLI::App& app, int& status) {
   CLI::App* sub = app.add_subcommand(
       "patterns", "Write the built-in wipe patterns as 24-bit TARGA files into a folder");
   sub->add_option("folder", options->folder, "Folder to write into (made if missing)");
-  sub->add_option("--size", options->size, "Picture size WIDTHxHEIGHT")->capture_default_str();
+  CLI::Option* standard =
+      sub->add_option("--standard", options->standard,
+                      "Make the patterns at this standard's frame size: ntsc (640x480) or pal "
+                      "(768x576)")
+          ->capture_default_str();
+  sub->add_option("--size", options->size,
+                  "Make the patterns at WIDTHxHEIGHT instead of the standard's frame size")
+      ->excludes(standard);
   sub->add_flag("--list", options->list, "Only list the patterns");
   sub->callback([options, &status] {
     if (!options->list && options->folder.empty()) {

@@ -18,8 +18,8 @@
 
 namespace {
 
-// QLineEdit draws its text this far inside its contents rectangle.
-constexpr int kLineEditTextMargin = 2;
+// QLineEdit's cursor rectangle starts this far left of the cursor.
+constexpr int kCursorRectLead = 5;
 
 bool IsDigit(char c) {
   return c >= '0' && c <= '9';
@@ -114,10 +114,11 @@ void TIntEdit::PlaceSpin() {
 }
 
 int TIntEdit::TextOriginX() const {
-  QStyleOptionFrame option;
-  initStyleOption(&option);
-  const QRect contents = style()->subElementRect(QStyle::SE_LineEditContents, &option, this);
-  return contents.marginsRemoved(textMargins()).x() + kLineEditTextMargin;
+  // A text wider than the edit is drawn scrolled to keep the cursor in
+  // view, so the text starts where the edit draws the cursor, less the
+  // width of what comes before the cursor.
+  const QString before = text().left(cursorPosition());
+  return cursorRect().x() + kCursorRectLead - fontMetrics().horizontalAdvance(before);
 }
 
 void TIntEdit::OnSpin(bool up, Qt::KeyboardModifiers modifiers) {
@@ -164,6 +165,12 @@ void TIntEdit::keyPressEvent(QKeyEvent* event) {
   if (event->matches(QKeySequence::Paste)) {
     if (PasteFiltered(QClipboard::Clipboard))
       PostValueChanged();
+    return;
+  }
+  // Enter takes the typed value as leaving the edit does; it is the edit's
+  // own key, never the dialog's default button.
+  if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+    SetValue(GetValue(), true);
     return;
   }
   if ((event->key() == Qt::Key_Up || event->key() == Qt::Key_Down) &&

@@ -27,16 +27,24 @@ constexpr char kCellMaxFrames[] = "29595929";
 constexpr char kCellMaxCount[] = "9999999";
 constexpr char kCellMaxMillis[] = "995959999";
 
-int32_t LargestMax(int32_t mode, float fps) {
-  if (mode != 2)
-    return kHoursLimitMs - 1;
-  int32_t ms = FramesToMs(kFrameCountLimit - 1, fps);
-  while (ms > 0 && MsToFrames(ms, fps) >= kFrameCountLimit)
+}  // namespace
+
+int32_t TimeCodeEdit::LargestMax(int32_t mode, float fps) {
+  if (mode == 2) {
+    int32_t ms = FramesToMs(kFrameCountLimit - 1, fps);
+    while (ms > 0 && MsToFrames(ms, fps) >= kFrameCountLimit)
+      --ms;
+    return ms;
+  }
+  // A remainder whose frames round up to a whole second carries into the
+  // seconds, and at the top of the range on into a hundredth hour, which two
+  // cells cannot show: the text then has more than its cells and separators.
+  const size_t shown = static_cast<size_t>(TimeDigitCount(mode)) + 3;
+  int32_t ms = kHoursLimitMs - 1;
+  while (ms > 0 && FormatTime(ms, mode, fps).size() > shown)
     --ms;
   return ms;
 }
-
-}  // namespace
 
 TimeCodeEdit::TimeCodeEdit(QWidget* parent, int id, int valueMs, int minMs, int maxMs,
                            const QRect& geometry)
@@ -65,6 +73,17 @@ TimeCodeEdit::TimeCodeEdit(QWidget* parent, int id, int valueMs, int minMs, int 
   if (geometry.isValid())
     setGeometry(geometry);
   Layout();
+}
+
+void TimeCodeEdit::SetFrameRate(float fps) {
+  fps_ = fps;
+  // A range that fitted the cells at the old rate may not at this one.
+  max_ = std::min(max_, LargestMax(mode_, fps_));
+  min_ = std::min(min_, max_);
+  value_ = std::clamp(value_, min_, max_);
+  shiftEntry_ = false;
+  CellsFromValue(value_);
+  update();
 }
 
 void TimeCodeEdit::CellsFromValue(int ms) {
@@ -269,6 +288,10 @@ void TimeCodeEdit::keyPressEvent(QKeyEvent* event) {
       MoveCursor(last_);
       break;
     case Qt::Key_Space:
+    // Enter takes the typed time as Space does; it is the control's own key,
+    // never the dialog's default button.
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
       Commit();
       break;
     case Qt::Key_Backspace:

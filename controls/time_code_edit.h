@@ -13,18 +13,28 @@
 // vertically; the duration is held in milliseconds, clamped to a range. Every
 // change is sent to the parent as an edit-change command with the control's
 // id. Mode and frame rate are copied from TimeDisplayMode and FrameRate when
-// the control is made and kept for its life.
+// the control is made; later changes of the globals do not reach it, and
+// only SetFrameRate changes its rate.
 class TimeCodeEdit : public QWidget {
  public:
   // Pointer travel that turns the current cell by one.
   static constexpr int kDragStepPixels = 8;
 
-  // The range must satisfy 0 <= minMs <= maxMs, and maxMs must fit the cells:
-  // below 100 hours, or below 10000000 frames in mode 2.
+  // The range must satisfy 0 <= minMs <= maxMs <= LargestMax(mode, fps).
   TimeCodeEdit(QWidget* parent, int id, int valueMs, int minMs, int maxMs,
                const QRect& geometry = {});
 
+  // The largest maximum whose every value the cells can show at fps: below
+  // 100 hours, less the top milliseconds whose frames round up into the
+  // hundredth hour, or below 10000000 frames in mode 2. A larger one is
+  // refused (a debug build stops, a release build keeps to this one).
+  static int32_t LargestMax(int32_t mode, float fps);
+
   int Id() const { return id_; }
+
+  // Shows the duration at another frame rate from now on, such as the card's
+  // once it is known: the milliseconds stay, the cells are rewritten.
+  void SetFrameRate(float fps);
 
   // Clamps ms to the range and rewrites the cells from it (this normalises
   // whatever was typed); when the value changes, stores it and, if notify is

@@ -109,19 +109,23 @@ int32_t OrvaneDevice::StartPlayback() {
     fifoSize = 0;
     return kErrDriverMemory;
   }
-  // A ring that cannot hold one frame would leave playback waiting for room
-  // for ever; StopPlayback gives it back.
-  if (fifoSize < frameWidth * frameHeight)
+  // The card gives room only for a frame plus the stretch its DMA reads
+  // ahead: a smaller ring would leave playback waiting for room for ever.
+  // StopPlayback gives it back.
+  const int64_t needed = int64_t{frameWidth} * frameHeight + int64_t{kFifoGuardKiB} * 1024;
+  if (fifoSize < needed)
     return kErrDriverMemory;
 
   card.vdc_SetFormat(frameWidth, frameHeight, 0, 0);
   card.vdc_Pause();
   card.vdc_ResetCounter(1, 0);
   frameCounter = 0;
+  streaming = true;
   return kOk;
 }
 
 void OrvaneDevice::ReleaseFifo() {
+  streaming = false;
   const OrvinterApi& card = binding.Api();
   if (fifoBase != nullptr) {
     card.vdc_Stop();
@@ -183,7 +187,8 @@ void OrvaneDevice::ShowAlpha(int32_t p, int32_t w) {
 
 bool OrvaneDevice::QueueFrame(int32_t p1, int32_t p2, int32_t w) {
   std::unique_lock guard(queueGuard, std::try_to_lock);
-  if (!guard.owns_lock() || fifoBase == nullptr || !HasPattern())
+  // A FIFO held after a failed start is no playback to queue into.
+  if (!guard.owns_lock() || !streaming || !HasPattern())
     return false;
   const OrvinterApi& card = binding.Api();
   const int32_t frameBytes = frameWidth * frameHeight;
@@ -196,10 +201,13 @@ bool OrvaneDevice::QueueFrame(int32_t p1, int32_t p2, int32_t w) {
   const size_t fieldBytes = static_cast<size_t>(frameBytes) / 2;
   const size_t top = static_cast<size_t>(e);
   BuildTransitionTable(queueTables[0], p1, w);
-  WriteFieldToFifo(fifoBase, top, ring, fieldBytes, pattern.data(), queueTables[0]);
   BuildTransitionTable(queueTables[1], p2, w);
-  WriteFieldToFifo(fifoBase, (top + fieldBytes) % ring, ring, fieldBytes,
-                   pattern.data() + fieldBytes, queueTables[1]);
+  // Only a frame whose two fields are both in the ring is announced.
+  if (!WriteFieldToFifo(fifoBase, top, ring, fieldBytes, pattern.data(), queueTables[0]) ||
+      !WriteFieldToFifo(fifoBase, (top + fieldBytes) % ring, ring, fieldBytes,
+                        pattern.data() + fieldBytes, queueTables[1])) {
+    return false;
+  }
 
   const int32_t field = static_cast<int32_t>(fieldBytes);
   card.vdc_AddData(frameCounter, 0, kAddFieldData, field);

@@ -77,6 +77,7 @@ class OrvaneDevice {
   int32_t frameCounter = 0;
   int32_t fifoSize = 0;
   uint8_t* fifoBase = nullptr;  // borrowed from the library while allocated
+  bool streaming = false;       // StartPlayback succeeded; until the FIFO goes back
   std::vector<uint8_t> pattern;
   std::vector<uint8_t> alphaMap;
   TransitionTable table{};

@@ -9,8 +9,8 @@ namespace {
 // buffers the extension went into were sized for that.
 constexpr size_t kExtensionScanLimit = 255;
 
-bool IsSeparator(char c) {
-  return c == '/' || c == '\\';
+bool IsAsciiLetter(char c) {
+  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
 }
 
 // Splits off the next "|"-separated field; false when there is none left.
@@ -48,17 +48,18 @@ int32_t FilterCount(std::string_view filterList) {
 }
 
 std::string RememberDirectory(std::string_view path) {
-  const size_t last = path.find_last_of("/\\:");
-  if (last == std::string_view::npos)
-    return {};
-  size_t cut = last + 1;  // the file name starts here
-  if (IsSeparator(path[last])) {
-    cut = last;
-    // "/wipe.tga": the root is a folder of its own.
-    if (cut == 0)
-      return std::string(path.substr(0, 1));
-  }
-  return std::string(path.substr(0, cut));
+  // ":" and "\\" are ordinary characters of a file name here; only a drive
+  // letter at the very start is more than that.
+  const bool drive = path.size() >= 2 && IsAsciiLetter(path[0]) && path[1] == ':';
+  const size_t slash = path.rfind('/');
+  if (slash == std::string_view::npos)
+    return drive ? std::string(path.substr(0, 2)) : std::string();
+  // "/wipe.tga": the root is a folder of its own; "C:/wipe.tga" keeps the drive.
+  if (slash == 0)
+    return std::string(path.substr(0, 1));
+  if (drive && slash == 2)
+    return std::string(path.substr(0, 2));
+  return std::string(path.substr(0, slash));
 }
 
 std::string AppendFilterExtension(std::string_view path, std::string_view filterList,

@@ -9,8 +9,9 @@
 // filter it was chosen with and its folder, so each dialog opens where the
 // user last was and shows the previous choice. Nothing is kept between runs.
 //
-// Paths use "/" here; a "\" or a drive prefix ("C:") in a path is still
-// understood where it appears.
+// Paths use "/" here, the only folder separator: ":" and "\" may be part of
+// a file name. A drive prefix (a letter and ":" at the very start) is still
+// understood.
 
 // The dialog options every file dialog gets.
 inline constexpr uint32_t kOfnShareAware = 0x4000;
@@ -49,11 +50,10 @@ bool FilterAt(std::string_view filterList, int32_t index, FilterPair& pair);
 // How many pairs the list holds.
 int32_t FilterCount(std::string_view filterList);
 
-// The folder of path: everything before the file name (which starts after
-// the last "/", "\" or ":"), without the separator that ended it. The case
-// is kept. A file in the root keeps "/" as its folder; one on a drive's root
-// keeps the drive ("C:\wipe.tga" and "C:wipe.tga" give "C:"); a bare name
-// gives "".
+// The folder of path: everything before its last "/", in its case. A file in
+// the root keeps "/" as its folder; one on a drive's root, or after a drive
+// prefix without any "/", keeps the drive ("C:/wipe.tga" and "C:wipe.tga"
+// give "C:"); a bare name gives "".
 std::string RememberDirectory(std::string_view path);
 
 // path with the extension of the chosen filter appended when path holds no

@@ -1,7 +1,10 @@
 #include "support/file_dialogs.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileDialog>
+#include <QFileInfo>
+#include <QMessageBox>
 
 namespace {
 
@@ -24,8 +27,44 @@ QString BaseDescription(const QString& description) {
   return trimmed;
 }
 
-bool ChooseFile(FileData& data, FileDialogMode mode, QWidget* parent, const QString& title) {
-  const FileDialogRequest request = MakeFileDialogRequest(data, mode, parent, title);
+// Qt's own dialog takes a name to write in a folder that does not exist, and
+// the write fails later; this one refuses it while the user can still choose.
+class FileDialog : public QFileDialog {
+ public:
+  FileDialog(QWidget* parent, const QString& title, bool pathMustExist)
+      : QFileDialog(parent, title), pathMustExist_(pathMustExist) {}
+
+  void accept() override {
+    if (pathMustExist_ && acceptMode() == AcceptSave && RefuseMissingFolder())
+      return;
+    QFileDialog::accept();
+  }
+
+ private:
+  // Says so and returns true when the chosen file's folder is missing.
+  bool RefuseMissingFolder() {
+    const QStringList files = selectedFiles();
+    if (files.isEmpty())
+      return false;
+    const QFileInfo chosen(files.first());
+    if (chosen.isDir() || chosen.absoluteDir().exists())
+      return false;
+    QMessageBox box(
+        QMessageBox::Warning, windowTitle(),
+        QDir::toNativeSeparators(chosen.absoluteFilePath()) +
+            QStringLiteral("\nThe folder does not exist.\nCheck the path and try again."),
+        QMessageBox::Ok, this);
+    box.setTextFormat(Qt::PlainText);
+    box.exec();
+    return true;
+  }
+
+  bool pathMustExist_;
+};
+
+bool ChooseFile(FileData& data, FileDialogMode mode, QWidget* parent, const QString& title,
+                const std::string& proposedName = {}) {
+  const FileDialogRequest request = MakeFileDialogRequest(data, mode, parent, title, proposedName);
   const FileChooser& chooser = Chooser();
   const std::optional<FileDialogAnswer> answer =
       chooser ? chooser(request) : RunQtFileDialog(request);
@@ -66,23 +105,24 @@ QStringList QtNameFilters(std::string_view filterList) {
 }
 
 FileDialogRequest MakeFileDialogRequest(const FileData& data, FileDialogMode mode, QWidget* parent,
-                                        const QString& title) {
+                                        const QString& title, const std::string& proposedName) {
   FileDialogRequest request;
   request.mode = mode;
   request.parent = parent;
   request.title = title;
   request.directory = FromPath(data.initialDir);
-  request.fileName = FromPath(data.fileName);
+  request.fileName = FromPath(proposedName.empty() ? data.fileName : proposedName);
   request.nameFilters = QtNameFilters(data.filter);
   const int index = data.filterIndex < 1 ? 1 : data.filterIndex;
   request.selectedFilter = index <= request.nameFilters.size() ? index - 1 : 0;
   request.defaultSuffix = QString::fromStdString(data.defExt);
   request.confirmOverwrite = mode == FileDialogMode::Save && (data.flags & kOfnOverwritePrompt);
+  request.pathMustExist = data.flags & kOfnPathMustExist;
   return request;
 }
 
 std::optional<FileDialogAnswer> RunQtFileDialog(const FileDialogRequest& request) {
-  QFileDialog dialog(request.parent, request.title);
+  FileDialog dialog(request.parent, request.title, request.pathMustExist);
   const bool save = request.mode == FileDialogMode::Save;
   dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
   dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
@@ -110,6 +150,7 @@ bool ChooseOpenFile(FileData& data, QWidget* parent, const QString& title) {
   return ChooseFile(data, FileDialogMode::Open, parent, title);
 }
 
-bool ChooseSaveFile(FileData& data, QWidget* parent, const QString& title) {
-  return ChooseFile(data, FileDialogMode::Save, parent, title);
+bool ChooseSaveFile(FileData& data, QWidget* parent, const QString& title,
+                    const std::string& proposedName) {
+  return ChooseFile(data, FileDialogMode::Save, parent, title, proposedName);
 }

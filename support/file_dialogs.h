@@ -5,6 +5,7 @@
 #include <QWidget>
 #include <functional>
 #include <optional>
+#include <string>
 #include <string_view>
 
 #include "support/file_data.h"
@@ -27,6 +28,9 @@ struct FileDialogRequest {
   int selectedFilter = 0;   // index into nameFilters
   QString defaultSuffix;    // "tga"
   bool confirmOverwrite = false;
+  // A file to write must go into a folder that exists; the dialog says so
+  // and stays open otherwise.
+  bool pathMustExist = false;
 };
 
 struct FileDialogAnswer {
@@ -62,9 +66,12 @@ std::optional<FileDialogAnswer> RunQtFileDialog(const FileDialogRequest& request
 QStringList QtNameFilters(std::string_view filterList);
 
 FileDialogRequest MakeFileDialogRequest(const FileData& data, FileDialogMode mode, QWidget* parent,
-                                        const QString& title);
+                                        const QString& title, const std::string& proposedName = {});
 
 // True when the user confirmed a file; the record then holds it.
 bool ChooseOpenFile(FileData& data, QWidget* parent, const QString& title);
-// The same for a file to write; an existing file is confirmed first.
-bool ChooseSaveFile(FileData& data, QWidget* parent, const QString& title);
+// The same for a file to write; an existing file is confirmed first. A
+// proposed name, when given, is offered instead of the record's last choice
+// (which is often the file just read).
+bool ChooseSaveFile(FileData& data, QWidget* parent, const QString& title,
+                    const std::string& proposedName = {});

@@ -7,10 +7,10 @@
 #include "wipe/grey_image.h"
 
 // Wipe patterns generated in code, so a user without a library of pictures
-// (and every test) has a good set to start from. Each is a value field over
-// the picture from 0 (changes over first) to 255 (last), built with enough
-// distinct values that every grey level occurs at frame size: a soft edge
-// then moves without banding.
+// (and every test) has a good set to start from. Each is a shape over the
+// picture from 0 (changes over first) to 1 (last), quantised to grey levels
+// with enough distinct values that every level occurs at frame size: a soft
+// edge then moves without banding.
 struct BuiltinPattern {
   const char* name;  // file-name friendly, says the shape
   const char* description;
@@ -18,6 +18,34 @@ struct BuiltinPattern {
 
 const std::vector<BuiltinPattern>& BuiltinPatterns();
 
-// Renders the named pattern at width x height; false for an unknown name or
-// a size outside 1..65535.
+// How a shape's values stand to the levels a quantiser makes of them.
+enum class ShapeScale {
+  kRange,   // 0 is the first level and 1 the last, the others evenly between
+  kShares,  // 0..1 cut into equal shares, one a level: each level covers the same area
+};
+
+// A pattern before it is quantised: one value a pixel in 0..1, rows top to
+// bottom, no padding. Computed with nothing that rounds differently from one
+// machine or build to the next.
+struct PatternShape {
+  int32_t width = 0;
+  int32_t height = 0;
+  std::vector<double> values;
+  ShapeScale scale = ShapeScale::kRange;
+  // Where one level would cover a long arc, the quantiser dithers so the
+  // soft edge shows no rays.
+  bool dithered = false;
+};
+
+// The named pattern's shape at width x height; false for an unknown name, a
+// size outside 1..65535 or a shortage of memory.
+bool RenderBuiltinShape(const std::string& name, int32_t width, int32_t height,
+                        PatternShape& shape);
+
+// The shape as 8-bit grey levels; false when memory runs out or the values
+// do not fill the shape's size.
+bool QuantiseShape(const PatternShape& shape, GreyImage& image);
+
+// The named pattern at width x height as 8-bit grey levels; false as for
+// RenderBuiltinShape.
 bool RenderBuiltinPattern(const std::string& name, int32_t width, int32_t height, GreyImage& image);

@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTimer>
+#include <QWindow>
 #include <filesystem>
 #include <fstream>
 
@@ -60,7 +62,7 @@ TEST_F(FxTest, StartsWithTheDefaultsAndOnlyWhatNeedsNoPattern) {
   EXPECT_EQ(c.size(), QSize(c.MapDialogRect(0, 0, 179, 122).w, c.MapDialogRect(0, 0, 179, 122).h));
 }
 
-TEST_F(FxTest, DurationShowsFramesAtNtscWhatEverTheCardRuns) {
+TEST_F(FxTest, DurationShowsFramesAtTheCardsRate) {
   const struct {
     const char* standard;
     float cardRate;
@@ -69,7 +71,7 @@ TEST_F(FxTest, DurationShowsFramesAtNtscWhatEverTheCardRuns) {
     TFxClient& client = Start({{"ORVINTER_SIM_STANDARD", c.standard}});
     EXPECT_EQ(TimeDisplayMode, 1);
     EXPECT_EQ(FrameRate, c.cardRate) << "the card's rate, for playback and export";
-    EXPECT_EQ(client.DurationEdit()->Fps(), kNtscFrameRate) << c.standard;
+    EXPECT_EQ(client.DurationEdit()->Fps(), c.cardRate) << c.standard;
     EXPECT_EQ(client.DurationEdit()->Mode(), 1);
     EXPECT_EQ(client.DurationEdit()->Text(), "00:00:01:00");
     frame.reset();
@@ -335,6 +337,63 @@ TEST_F(FxTest, ExitEscapeAndCloseBoxEndTheProgram) {
       EXPECT_EQ(StopFlag.load(), 1) << way;
     }
   }
+}
+
+// The focus starts on Image, so a key pressed at once does what a user does
+// first; Enter in an edit takes what was typed there, as leaving it does.
+// Only Exit, Escape and the close box end the program.
+TEST_F(FxTest, FirstFocusIsOnImageAndEnterNeverEndsTheProgram) {
+  TFxClient& c = Start();
+  QWindow* window = frame->windowHandle();
+  ASSERT_NE(window, nullptr);
+  EXPECT_EQ(QApplication::focusWidget(), c.Item(kIdImage));
+  for (Qt::Key key : {Qt::Key_Return, Qt::Key_Enter, Qt::Key_Space}) {
+    int asked = 0;
+    ScopedFileChooser chooser([&](const FileDialogRequest& request) {
+      asked += request.title == "Load Image";
+      return std::optional<FileDialogAnswer>();
+    });
+    QTest::keyClick(window, key);
+    Settle();
+    EXPECT_EQ(asked, 1) << "key " << key;
+    EXPECT_EQ(closed, 0) << "key " << key;
+  }
+
+  ChooseImage(WritePattern("diagonal.tga"));
+  ASSERT_EQ(c.State(), TFxClient::kStateIdle);
+  struct Case {
+    QWidget* edit;
+    const char* typed;
+    const char* taken;
+  } cases[] = {{c.WidthEdit(), "300", "255"},
+               {c.AlphaEdit(), "007", "7"},
+               {c.DurationEdit(), "95", "00:00:03:05"}};
+  for (const Case& e : cases) {
+    for (Qt::Key key : {Qt::Key_Return, Qt::Key_Enter}) {
+      if (e.edit == c.DurationEdit()) {
+        QTest::mouseDClick(e.edit, Qt::LeftButton);  // digits then come in from the right
+      } else {
+        e.edit->setFocus();
+        static_cast<QLineEdit*>(e.edit)->selectAll();
+      }
+      for (const char* k = e.typed; *k; ++k)
+        QTest::keyClick(window, static_cast<Qt::Key>(Qt::Key_0 + (*k - '0')));
+      QTest::keyClick(window, key);
+      Settle();
+      const QString shown = e.edit == c.DurationEdit() ? c.DurationEdit()->Text()
+                                                       : static_cast<QLineEdit*>(e.edit)->text();
+      EXPECT_EQ(shown.toStdString(), e.taken) << e.typed << ", key " << key;
+      EXPECT_EQ(QApplication::focusWidget(), e.edit) << e.typed;
+      EXPECT_EQ(closed, 0) << e.typed << ", key " << key;
+    }
+  }
+  EXPECT_EQ(c.Width(), 255);
+  EXPECT_EQ(c.Alpha(), 7);
+  EXPECT_EQ(c.DurationMs(), 3167);
+
+  QTest::keyClick(window, Qt::Key_Escape);
+  Settle();
+  EXPECT_EQ(closed, 1);
 }
 
 }  // namespace

@@ -1,11 +1,16 @@
 // The Export command end to end: file choices answered through the chooser
 // seam, the real export engine, the progress dialog, the real simulated card.
+#include <unistd.h>
+
 #include <QTimer>
+#include <QWindow>
+#include <functional>
 #include <map>
 
 #include "avi/export.h"
 #include "avi/termometer_control.h"
 #include "avi/termometer_dialog.h"
+#include "controls/time_code_edit.h"
 #include "tests/app/fx_fixture.h"
 #include "tests/avi/export_test_support.h"
 
@@ -167,6 +172,181 @@ TEST_F(FxExportTest, MaskExportWithoutUsableSourceSaysNoFile) {
   ASSERT_EQ(prompter.messages.size(), 1u);
   EXPECT_EQ(prompter.messages[0].caption, "Open AVI");
   EXPECT_EQ(prompter.messages[0].text, "No file '" + Path("missing.avi") + "'");
+}
+
+TEST_F(FxExportTest, SaveOffersANewNameBesideTheSourceAndRefusesTheSourceItself) {
+  Start();
+  LoadPattern();
+  const std::string source = WriteSource("rec.avi", 3);
+  const Bytes recording = avitest::ReadAll(source);
+  ASSERT_EQ(symlink(source.c_str(), Path("link.avi").c_str()), 0);
+
+  // The user takes what the Save dialog offers (Enter), then tries to write
+  // over the recording itself, by its name and through a link.
+  const std::string offered[] = {"", source, Path("link.avi")};
+  std::vector<std::string> proposed;
+  for (const std::string& answer : offered) {
+    prompter.messages.clear();
+    ScopedFileChooser chooser(
+        [&](const FileDialogRequest& request) -> std::optional<FileDialogAnswer> {
+          if (request.title == "Source AVI with JPEG")
+            return FileDialogAnswer{QString::fromStdString(source), 1};
+          proposed.push_back(request.fileName.toStdString());
+          return FileDialogAnswer{
+              answer.empty() ? request.fileName : QString::fromStdString(answer), 1};
+        });
+    Click(kIdExport);
+    if (answer.empty()) {
+      EXPECT_TRUE(prompter.messages.empty());
+      continue;
+    }
+    ASSERT_EQ(prompter.messages.size(), 1u) << answer;
+    EXPECT_EQ(prompter.messages[0].caption, "Write AVI");
+    EXPECT_EQ(prompter.messages[0].text,
+              "The file '" + answer +
+                  "' is the source of this export.\nWrite the new file under another name.");
+    EXPECT_EQ(avitest::ReadAll(source), recording) << "the recording is left as it was";
+  }
+  ASSERT_EQ(proposed.size(), 3u);
+  EXPECT_EQ(proposed[0], Path("rec-wipe.avi"));
+  EXPECT_EQ(exporttest::ReadBlocks(Path("rec-wipe.avi")).size(), 25u);
+  EXPECT_EQ(proposed[1], Path("rec-wipe-2.avi")) << "the first one is taken now";
+  EXPECT_TRUE(QDir(QString::fromStdString(Path(""))).entryList({"*.avi.*"}).isEmpty());
+}
+
+TEST_F(FxExportTest, DurationOnAPalCardIsCountedInTheCardsFrames) {
+  Start({{"ORVINTER_SIM_STANDARD", "pal"}});
+  ASSERT_EQ(FrameRate, kPalFrameRate);
+  LoadPattern();
+  // Typed from the right into the frames, then committed with Space: a
+  // second has 25 frames, so the frames field shows 24 at most.
+  struct Case {
+    const char* typed;
+    const char* shown;
+    int32_t frames;
+  } cases[] = {{"24", "00:00:00:24", 24},
+               {"25", "00:00:01:00", 25},
+               {"100", "00:00:01:00", 25},
+               {"212", "00:00:02:12", 62}};
+  TimeCodeEdit* duration = Client().DurationEdit();
+  for (const Case& c : cases) {
+    QTest::mouseDClick(duration, Qt::LeftButton);
+    for (const char* k = c.typed; *k; ++k)
+      QTest::keyClick(duration, static_cast<Qt::Key>(Qt::Key_0 + (*k - '0')));
+    QTest::keyClick(duration, Qt::Key_Space);
+    EXPECT_EQ(duration->Text().toStdString(), c.shown) << c.typed;
+    const std::string out = Path("pal.avi");
+    Export({{"Save AVI", out}});
+    AVIVideoData written(out);
+    ASSERT_EQ(written.GetStatus(), 0) << c.typed;
+    EXPECT_EQ(written.GetFrameCount(), c.frames) << c.typed;
+  }
+  EXPECT_TRUE(prompter.messages.empty());
+}
+
+// A button's shortcut presses it and clicks it this much later.
+constexpr int kShortcutClickMs = 150;
+
+// Runs act once while the export's progress dialog shows frame `at`.
+class DuringExport {
+ public:
+  DuringExport(int32_t at, std::function<void()> act) {
+    QObject::connect(&timer_, &QTimer::timeout, [this, at, act] {
+      for (QWidget* w : QApplication::topLevelWidgets()) {
+        auto* dialog = qobject_cast<TermometerDialog*>(w);
+        if (!done && dialog && dialog->Showing() && dialog->Bar()->Position() >= at) {
+          done = true;
+          act();
+        }
+      }
+    });
+    timer_.start(0);
+  }
+  bool done = false;
+
+ private:
+  QTimer timer_;
+};
+
+TEST_F(FxExportTest, MainWindowTakesNoInputWhileAnExportRuns) {
+  Start();
+  LoadPattern();
+  const size_t patternBytes = Device.Pattern().size();
+  // What Image would load if it ran: a pattern of another size.
+  const std::string other = WritePattern("other.tga", 97, 61);
+  Client().DurationEdit()->SetTime(3000, false);
+  const std::string out = Path("guarded.avi");
+  bool exporting = false;
+  std::vector<std::string> askedDuringExport;
+  ScopedFileChooser chooser(
+      [&](const FileDialogRequest& request) -> std::optional<FileDialogAnswer> {
+        if (exporting) {
+          askedDuringExport.push_back(request.title.toStdString());
+          if (request.title == "Load Image")
+            return FileDialogAnswer{QString::fromStdString(other), 1};
+          return std::nullopt;
+        }
+        if (request.title == "Save AVI") {
+          exporting = true;
+          return FileDialogAnswer{QString::fromStdString(out), 1};
+        }
+        return std::nullopt;
+      });
+  QWindow* window = frame->windowHandle();
+  DuringExport keys(3, [&] {
+    // The user switches to the main window and presses what it offers.
+    QApplication::setActiveWindow(frame.get());
+    for (Qt::Key key : {Qt::Key_I, Qt::Key_P, Qt::Key_E, Qt::Key_X})
+      QTest::keyClick(window, key, Qt::AltModifier);
+    for (Qt::Key key : {Qt::Key_Return, Qt::Key_Space, Qt::Key_Escape})
+      QTest::keyClick(window, key);
+    QTest::mouseClick(Client().Item(kIdImage), Qt::LeftButton);
+    QTest::mouseClick(Client().Item(kIdPlay), Qt::LeftButton);
+    // A shortcut presses its button for a moment before it clicks.
+    QTest::qWait(kShortcutClickMs);
+  });
+  Click(kIdExport);
+  exporting = false;
+  Settle();
+  ASSERT_TRUE(keys.done);
+  EXPECT_TRUE(askedDuringExport.empty()) << askedDuringExport.front();
+  EXPECT_EQ(closed, 0);
+  EXPECT_FALSE(Client().Playing());
+  EXPECT_EQ(Device.Pattern().size(), patternBytes);
+  EXPECT_TRUE(prompter.messages.empty());
+  AVIVideoData written(out);
+  ASSERT_EQ(written.GetStatus(), 0);
+  EXPECT_EQ(written.GetFrameCount(), MsToFrames(3000, FrameRate)) << "the export ran to its end";
+
+  // Once it has ended the window takes its keys again.
+  exporting = true;
+  QApplication::setActiveWindow(frame.get());
+  QTest::keyClick(window, Qt::Key_I, Qt::AltModifier);
+  QTest::qWait(kShortcutClickMs);
+  Settle();
+  EXPECT_EQ(askedDuringExport, std::vector<std::string>{"Load Image"});
+}
+
+TEST_F(FxExportTest, ClosingTheMainWindowDuringAnExportCancelsItKeepingTheFramesWritten) {
+  Start();
+  LoadPattern();
+  Client().DurationEdit()->SetTime(3000, false);
+  const std::string out = Path("closed.avi");
+  bool stayedOpen = false;
+  DuringExport close(5, [&] {
+    frame->windowHandle()->close();
+    stayedOpen = closed == 0 && frame->isVisible();
+  });
+  Export({{"Save AVI", out}});
+  ASSERT_TRUE(close.done);
+  EXPECT_TRUE(stayedOpen) << "not before the export has ended";
+  Settle();
+  EXPECT_EQ(closed, 1) << "then the program ends";
+  EXPECT_TRUE(prompter.messages.empty()) << "a cancel shows nothing";
+  AVIVideoData written(out);
+  ASSERT_EQ(written.GetStatus(), 0);
+  EXPECT_GE(written.GetFrameCount(), 5);
+  EXPECT_LT(written.GetFrameCount(), MsToFrames(3000, FrameRate));
 }
 
 }  // namespace

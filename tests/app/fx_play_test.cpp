@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 
 #include "controls/time_code_edit.h"
 #include "support/error_codes.h"
@@ -196,10 +197,17 @@ TEST_F(FxPlayTest, PlayThatCannotStartReportsAndCanBeTriedAgain) {
        {{"ORVINTER_SIM_FIFO_MAX", "65536"}},
        false,
        "Not enough memory in video driver"},
-      {"fifo dma",
-       {{"ORVINTER_SIM_UNAVAILABLE", "9"}},
+      // One 640 x 480 frame, and one page short of it and the 40 KiB the
+      // card keeps free ahead of its DMA: the card would never give room.
+      {"fifo of one frame",
+       {{"ORVINTER_SIM_FIFO_MAX", "307200"}},
        false,
-       "Can not attach hardware resources"},
+       "Not enough memory in video driver"},
+      {"fifo a page short of frame and guard",
+       {{"ORVINTER_SIM_FIFO_MAX", "344064"}},
+       false,
+       "Not enough memory in video driver"},
+      {"fifo dma", {{"ORVINTER_SIM_UNAVAILABLE", "9"}}, false, "Can not attach hardware resources"},
       // Held from the start: the card opens without its alpha set up.
       {"alpha memory",
        {{"ORVINTER_SIM_UNAVAILABLE", "7"}},
@@ -245,6 +253,34 @@ TEST_F(FxPlayTest, PlayThatCannotStartReportsAndCanBeTriedAgain) {
     Click(kIdPlay);
     EXPECT_FALSE(c.Playing());
     EXPECT_TRUE(prompter.messages.empty()) << f.what;
+    EXPECT_EQ(sim->protocolErrors(), 0);
+    sim.reset();
+    frame.reset();
+  }
+}
+
+TEST_F(FxPlayTest, FifoOfOneFrameAndItsGuardPlays) {
+  const struct {
+    const char* standard;
+    const char* fifoBytes;  // width x height + 40 KiB, a whole number of pages
+  } cases[] = {{"ntsc", "348160"}, {"pal", "483328"}};
+  for (const auto& f : cases) {
+    TFxClient& c =
+        Start({{"ORVINTER_SIM_STANDARD", f.standard}, {"ORVINTER_SIM_FIFO_MAX", f.fifoBytes}});
+    ChooseImage(WritePattern("diagonal.tga"));
+    sim = std::make_unique<SimulatedCard>(Device);
+    ASSERT_TRUE(sim->Found());
+    Click(kIdPlay);
+    ASSERT_TRUE(c.Playing()) << f.standard;
+    EXPECT_EQ(Device.FifoSize(), std::atoi(f.fifoBytes));
+    EXPECT_EQ(c.Player().Prefilled(), 1) << "the ring holds one frame";
+    std::vector<uint8_t> picture;
+    const int32_t shown = WaitForFrame(picture, 3);
+    ASSERT_GE(shown, 3) << f.standard << ": the worker keeps the card fed";
+    EXPECT_TRUE(ShowsTableFrame(picture, shown, 48)) << f.standard << ", frame " << shown;
+    Click(kIdPlay);
+    EXPECT_FALSE(c.Playing());
+    EXPECT_TRUE(prompter.messages.empty());
     EXPECT_EQ(sim->protocolErrors(), 0);
     sim.reset();
     frame.reset();

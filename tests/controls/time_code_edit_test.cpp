@@ -251,6 +251,34 @@ TEST_F(TimeCodeEditTest, RangeBeyondTheCellsIsRefused) {
   // Without the check, the control still keeps to what its cells can show.
   EXPECT_EQ(TimeCodeEdit(&window, 1, 500000000, 0, 500000000).Text(), "9999999");
 #endif
+  TimeDisplayMode = 1;
+  FrameRate = kNtscFrameRate;
+  EXPECT_DEBUG_DEATH(TimeCodeEdit(&window, 1, 0, 0, 359999985), "");
+#ifdef NDEBUG
+  EXPECT_EQ(TimeCodeEdit(&window, 1, 359999999, 0, 359999999).Text(), "99:59:59:29");
+#endif
+}
+
+TEST_F(TimeCodeEditTest, EveryValueUpToTheLargestMaximumShowsInItsCells) {
+  struct Case {
+    int mode;
+    float fps;
+    int32_t largest;
+    const char* top;
+  } cases[] = {{1, kNtscFrameRate, 359999984, "99:59:59:29"},
+               {1, 25.0f, 359999980, "99:59:59:24"},
+               {0, 25.0f, 359999999, "99:59:59:999"}};
+  for (const Case& c : cases) {
+    ASSERT_EQ(TimeCodeEdit::LargestMax(c.mode, c.fps), c.largest) << c.mode << " at " << c.fps;
+    Make(c.largest, c.largest, c.mode, c.fps);
+    EXPECT_EQ(edit->Text(), c.top);
+    // Every value near the top reads back as itself, within one frame.
+    for (int32_t ms = c.largest - 40; ms <= c.largest; ++ms) {
+      edit->SetTime(ms, false);
+      EXPECT_TRUE(edit->Text().startsWith("99:59:59:")) << ms << ": " << edit->Text().toStdString();
+      EXPECT_NEAR(edit->GetTime(true), ms, 34) << ms;
+    }
+  }
 }
 
 }  // namespace

@@ -32,10 +32,16 @@ TEST(FileDataTest, RememberDirectoryKeepsTheFolderInItsCase) {
       {"wipe.tga", ""},
       {"Clips/wipe.tga", "Clips"},
       {"/home/ann/clips.old/wipe", "/home/ann/clips.old"},
-      {"C:\\Clips\\Wipe01.tga", "C:\\Clips"},
-      {"C:\\wipe.tga", "C:"},
+      {"C:/Clips/Wipe01.tga", "C:/Clips"},
+      {"C:/wipe.tga", "C:"},
       {"C:wipe.tga", "C:"},
-      {"C:\\clips/mixed\\w.tga", "C:\\clips/mixed"},
+      // Only "/" separates folders: ":" and "\\" belong to the name.
+      {"/home/Ann/Clips/clip:1.tga", "/home/Ann/Clips"},
+      {"/home/Ann/Clips/back\\slash.tga", "/home/Ann/Clips"},
+      {"/home/Ann/a:b/c.tga", "/home/Ann/a:b"},
+      {"C:\\Clips\\Wipe01.tga", "C:"},
+      {"C:\\clips/mixed\\w.tga", "C:\\clips"},
+      {"clip:1.tga", ""},
       {"", ""},
   };
   for (const Case& c : cases)

@@ -136,4 +136,37 @@ TEST_F(QtFileDialogTest, SaveOverAnExistingFileAsksFirst) {
   }
 }
 
+TEST_F(QtFileDialogTest, SaveIntoAFolderThatDoesNotExistIsRefusedInTheDialog) {
+  struct Case {
+    const char* typed;
+    bool refused;
+  } cases[] = {{"nosuch/out.avi", true}, {"Clips/nosuch/out.avi", true}, {"out.avi", false}};
+  for (const Case& c : cases) {
+    data.fileName.clear();
+    QString said;
+    bool stillOpen = false;
+    WhenDialogShows([&](QFileDialog& dialog) {
+      QTimer::singleShot(0, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box)
+          return;
+        said = box->text();
+        EXPECT_EQ(box->textFormat(), Qt::PlainText);
+        box->button(QMessageBox::Ok)->click();
+        // Refused, the file dialog is still up for another choice: give up.
+        QTimer::singleShot(0, &dialog, [&] {
+          stillOpen = dialog.isVisible();
+          dialog.reject();
+        });
+      });
+      dialog.setDirectory(dir.path());
+      TypeNameAndConfirm(dialog, c.typed);
+    });
+    EXPECT_EQ(ChooseSaveFile(data, nullptr, "Save AVI"), !c.refused) << c.typed;
+    EXPECT_EQ(stillOpen, c.refused) << c.typed;
+    EXPECT_EQ(said.contains(QString::fromLatin1(c.typed)), c.refused) << said.toStdString();
+    EXPECT_EQ(data.fileName.empty(), c.refused) << c.typed;
+  }
+}
+
 }  // namespace
