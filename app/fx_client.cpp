@@ -42,6 +42,9 @@ constexpr int32_t kMaxWidth = 255;
 constexpr int kSliderPageStep = 10;
 // The slider sits this far inside its frame on every side.
 constexpr int kSliderInset = 2;
+// wParam of the device failure message posted while playing: the Play
+// command's id, since the failure ends what that command started.
+constexpr intptr_t kPlaybackFailureTag = kIdPlay;
 
 // The wait cursor for one scope.
 class WaitCursor {
@@ -78,7 +81,11 @@ bool RefuseSourceAsOutput(const std::string& sourcePath, const std::string& outP
 
 }  // namespace
 
-TFxClient::TFxClient() : TEDialog(kFxDialogTemplate), card(Device), playback(card, width) {
+TFxClient::TFxClient()
+    : TEDialog(kFxDialogTemplate), card(Device), playback(card, width, [this](int32_t code) {
+        // From the worker: the failure is handled on the dialog's thread.
+        PostPrivateMessage(this, WM_DEVICEFAILURE, kPlaybackFailureTag, code);
+      }) {
   // The Duration control copies both when it is made; it takes the card's
   // rate once the card is open.
   TimeDisplayMode = 1;
@@ -163,6 +170,17 @@ int32_t TFxClient::DurationMs() const {
 }
 
 intptr_t TFxClient::EvDeviceFailure(intptr_t tag, intptr_t code) {
+  if (tag == kPlaybackFailureTag) {
+    // Only for the run that found it: a report overtaken by the user's Stop,
+    // or by a new Play, is old news.
+    if (playing && playback.CardStopped()) {
+      EndPlay();
+      playing = false;
+      SetState(kStateIdle);
+      ReportErrorPlain(static_cast<int32_t>(code), "Start Playback");
+    }
+    return 0;
+  }
   if (tag != kDeviceFailureTag)
     return 0;
   ReportErrorPlain(static_cast<int32_t>(code), "Init Orvane");

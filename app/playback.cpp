@@ -96,8 +96,8 @@ WorkerLauncher SetWorkerLauncher(WorkerLauncher launcher) {
   return previous;
 }
 
-Playback::Playback(PlayDevice& device, const std::atomic<int32_t>& width)
-    : device_(device), width_(width) {}
+Playback::Playback(PlayDevice& device, const std::atomic<int32_t>& width, PlaybackFailure onFailure)
+    : device_(device), width_(width), onFailure_(std::move(onFailure)) {}
 
 int32_t Playback::Begin(int32_t durationMs, float fps) {
   if (WorkerRunning())
@@ -107,6 +107,7 @@ int32_t Playback::Begin(int32_t durationMs, float fps) {
     return code;
   framesQueued_.store(0, std::memory_order_relaxed);
   noRoomWaits_.store(0, std::memory_order_relaxed);
+  cardStopped_.store(false, std::memory_order_release);
   positionSpan_ = width_.load(std::memory_order_relaxed) + 256;
   halfFrames_ = MsToFrames(durationMs, fps) / 2;
 
@@ -135,6 +136,7 @@ void Playback::End() {
 
 void Playback::Worker() {
   RaisedThreadPriority priority;
+  lastQueued_ = std::chrono::steady_clock::now();
   Loop();
 }
 
@@ -144,7 +146,18 @@ bool Playback::QueueCurrent(PlayPass pass) {
     return false;
   ++frameIndex_;
   framesQueued_.fetch_add(1, std::memory_order_relaxed);
+  lastQueued_ = std::chrono::steady_clock::now();
   return true;
+}
+
+void Playback::CheckCardTakesFrames() {
+  if (CardStopped() || std::chrono::steady_clock::now() - lastQueued_ < kCardStoppedAfter)
+    return;
+  // The user is told rather than left with a Stop button over a card that
+  // shows nothing; ending the run is the dialog's, through End.
+  cardStopped_.store(true, std::memory_order_release);
+  if (onFailure_)
+    onFailure_(kErrVideoTimer);
 }
 
 bool Playback::RunPass(PlayPass pass) {
@@ -153,6 +166,7 @@ bool Playback::RunPass(PlayPass pass) {
       return false;
     if (!QueueCurrent(pass)) {
       noRoomWaits_.fetch_add(1, std::memory_order_relaxed);
+      CheckCardTakesFrames();
       std::this_thread::sleep_for(kNoRoomWait);
     }
     if (Stopping())

@@ -91,10 +91,22 @@ class ScopedWorkerLauncher {
 // attempts instead of a spin at raised priority.
 inline constexpr std::chrono::microseconds kNoRoomWait{1000};
 
+// How long the FIFO may stay without room before the worker takes the card
+// for one that stopped taking frames. A card that shows frames frees one
+// every frame period, and the FIFO holds well under a second of them; a
+// loaded machine has been seen to keep the card's display from running for
+// a fifth of a second.
+inline constexpr std::chrono::milliseconds kCardStoppedAfter{2000};
+
+// Told, from the worker and once per run, of a failure found while playing.
+using PlaybackFailure = std::function<void(int32_t code)>;
+
 class Playback {
  public:
   // width is the dialog's edge width, read anew for every frame queued.
-  Playback(PlayDevice& device, const std::atomic<int32_t>& width);
+  // onFailure hears of a card that stopped taking frames (code 11); the
+  // worker goes on trying until End.
+  Playback(PlayDevice& device, const std::atomic<int32_t>& width, PlaybackFailure onFailure = {});
   ~Playback() { End(); }
   Playback(const Playback&) = delete;
   Playback& operator=(const Playback&) = delete;
@@ -124,6 +136,8 @@ class Playback {
   int64_t FramesQueued() const { return framesQueued_.load(std::memory_order_relaxed); }
   // Times the worker found no room and waited.
   int64_t NoRoomWaits() const { return noRoomWaits_.load(std::memory_order_relaxed); }
+  // The worker of the last Begin found the card no longer taking frames.
+  bool CardStopped() const { return cardStopped_.load(std::memory_order_acquire); }
 
  private:
   void Worker();
@@ -132,14 +146,20 @@ class Playback {
   bool QueueCurrent(PlayPass pass);
   // Runs pass from frameIndex_ to its end; false when stopped.
   bool RunPass(PlayPass pass);
+  // After a try that found no room: reports a card without room for too long.
+  void CheckCardTakesFrames();
 
   PlayDevice& device_;
   const std::atomic<int32_t>& width_;
+  PlaybackFailure onFailure_;
   std::thread worker_;
+  // The worker's own: when a frame last went in.
+  std::chrono::steady_clock::time_point lastQueued_{};
   int32_t positionSpan_ = 0;
   int32_t halfFrames_ = 0;
   int32_t frameIndex_ = 0;
   int32_t prefilled_ = 0;
   std::atomic<int64_t> framesQueued_{0};
   std::atomic<int64_t> noRoomWaits_{0};
+  std::atomic<bool> cardStopped_{false};
 };

@@ -1,5 +1,6 @@
 #include "cardsim/card.h"
 
+#include <algorithm>
 #include <cstring>
 #include <new>
 
@@ -58,6 +59,8 @@ Card::Card() : settings_(ReadCardSettings()) {
   memory_.assign(kBoardMemory, 0);
   // Alpha memory comes up opaque, whatever the program will put there.
   still_.assign(static_cast<size_t>(output_.width) * static_cast<size_t>(output_.height), 255);
+  jitterUs_.store(settings_.jitterUs);
+  freeSizeDelayUs_.store(settings_.freeSizeDelayUs);
 }
 
 Card::~Card() {
@@ -130,6 +133,27 @@ int32_t Card::FifoMemory() {
   return settings_.fifoMemory;
 }
 
+void Card::SetStalled(bool stalled) {
+  std::lock_guard lock(state_);
+  settings_.stalled = stalled;
+}
+
+void Card::HoldConsumer(bool held) {
+  {
+    std::lock_guard wake(wakeMutex_);
+    consumerHeld_ = held;
+  }
+  wake_.notify_all();
+}
+
+void Card::SetJitter(int32_t microseconds) {
+  jitterUs_.store(std::clamp(microseconds, 0, kMaxDelayUs));
+}
+
+void Card::SetFreeSizeDelay(int32_t microseconds) {
+  freeSizeDelayUs_.store(std::clamp(microseconds, 0, kMaxDelayUs));
+}
+
 bool Card::Register(int32_t n) {
   if (!ValidResource(n))
     return false;
@@ -143,13 +167,16 @@ bool Card::Register(int32_t n) {
 }
 
 bool Card::Unregister(int32_t n) {
-  if (!ValidResource(n))
-    return false;
   std::lock_guard lock(state_);
-  const uint32_t bit = 1u << n;
-  const bool was = (held_ & bit) != 0;
-  held_ &= ~bit;
-  return was;
+  // Giving back what the program does not hold frees nothing, least of all
+  // a claim held elsewhere; the program's stop releases its streaming set
+  // whatever it got, so this is counted apart from the protocol errors.
+  if (!ValidResource(n) || !HeldLocked(n)) {
+    ++strayReleases_;
+    return false;
+  }
+  held_ &= ~(1u << n);
+  return true;
 }
 
 void Card::UnregisterAll() {
@@ -161,7 +188,13 @@ bool Card::Registered(int32_t n) {
   if (!ValidResource(n))
     return false;
   std::lock_guard lock(state_);
-  return (held_ & (1u << n)) != 0;
+  return HeldLocked(n);
+}
+
+bool Card::StreamingClaimedLocked() const {
+  return HeldLocked(kResourceBoard) && HeldLocked(kResourceAlpha) &&
+         (HeldLocked(kResourceFrameInterrupt) ||
+          (settings_.unavailable & (1u << kResourceFrameInterrupt)) != 0);
 }
 
 int32_t Card::RegisterCalls(int32_t n) {
@@ -210,8 +243,15 @@ size_t Card::FieldBytesLocked() const {
 }
 
 bool Card::PutAlpha(const uint8_t* top, const uint8_t* bottom, int32_t fieldBytes) {
-  if (top == nullptr || bottom == nullptr || fieldBytes <= 0 || fieldBytes > kMaxAlphaFieldBytes) {
-    return false;
+  {
+    // The alpha memory takes fields of the frame the card is set to, no
+    // other size.
+    std::lock_guard lock(state_);
+    if (top == nullptr || bottom == nullptr || fieldBytes <= 0 ||
+        fieldBytes > kMaxAlphaFieldBytes || static_cast<size_t>(fieldBytes) != FieldBytesLocked()) {
+      ++refusedCalls_;
+      return false;
+    }
   }
   const size_t field = static_cast<size_t>(fieldBytes);
   std::lock_guard lock(picture_);
@@ -261,7 +301,7 @@ int32_t Card::Status() {
     bits |= 2;
   if (paused_)
     bits |= 4;
-  if ((held_ & (1u << kResourceBoard)) != 0)
+  if (HeldLocked(kResourceBoard))
     bits |= 8;
   return bits;
 }
@@ -275,12 +315,12 @@ void Card::InitValues() {
 
 int32_t Card::ErrorsSinceClear() {
   std::lock_guard lock(state_);
-  return fifo_.ProtocolErrors() - errorMark_;
+  return fifo_.ProtocolErrors() + refusedCalls_ - errorMark_;
 }
 
 void Card::ClearErrors() {
   std::lock_guard lock(state_);
-  errorMark_ = fifo_.ProtocolErrors();
+  errorMark_ = fifo_.ProtocolErrors() + refusedCalls_;
 }
 
 void Card::Reset() {

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <array>
+#include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <mutex>
@@ -22,6 +24,8 @@
 //   state_    every register, the FIFO positions and the statistics; held
 //             only briefly, so the worker never waits behind a frame copy;
 //   picture_  the still alpha and the picture shown.
+// wakeMutex_ stands apart: the consumer holds it only while it waits for its
+// next period, and no other lock is taken with it.
 class Card {
  public:
   // Settings that the set/get exports keep. Index into Card::values_.
@@ -43,6 +47,16 @@ class Card {
   // The faults that can change while the card is loaded.
   void SetFaults(uint32_t unavailable, bool fifoFails, int32_t fifoMemory);
   int32_t FifoMemory();
+  // The card's frame clock stops (the consumer takes nothing and counts
+  // nothing) or runs again from the next period.
+  void SetStalled(bool stalled);
+  // The consumer thread is kept from running, as a loaded machine may keep
+  // it, and on release goes through every period it missed.
+  void HoldConsumer(bool held);
+  // Each wake-up of the consumer late by up to this much, at random.
+  void SetJitter(int32_t microseconds);
+  // Every vdc_CheckFreeSize takes this long before it answers.
+  void SetFreeSizeDelay(int32_t microseconds);
 
   // Identity and standard.
   int32_t Standard();
@@ -106,8 +120,14 @@ class Card {
   // Statistics since load.
   int32_t FramesShown();
   int32_t Underruns();
+  int32_t LateFrames();
   int32_t ProtocolErrors();
+  int32_t StrayReleases();
   int32_t Announcements();
+  // vdc_CheckFreeSize calls begun, counted as they start.
+  int32_t FreeSizeQueries() {
+    return freeSizeQueries_.load();
+  }
 
   // Board registers, i2c and memory.
   int32_t ReadRegister(int32_t reg);
@@ -125,13 +145,26 @@ class Card {
   int32_t VideoFrameBytes();
 
  private:
-  // Takes one frame as the display would; false when none was whole.
-  // Caller holds consume_.
-  bool ShowOldestFrame();
-  void ConsumerMain();
+  using Clock = std::chrono::steady_clock;
+
+  // Takes the oldest whole frame, as the display would at a period due at
+  // `due`; false when no frame was whole by then. Caller holds consume_.
+  bool ShowFrameDueBy(Clock::time_point due);
+  // What the display does in the period due at `due`: show the frame due,
+  // or count an underrun; a frame put up a field or more after its time
+  // counts as late. Caller holds no lock.
+  void TakePeriod(Clock::time_point due, Clock::duration field);
+  void ConsumerMain(Clock::time_point start);
   // Ends the consumer thread and waits for it; no lock may be held.
   void JoinConsumer();
   size_t FieldBytesLocked() const;
+  // The program holds what streaming needs: the board, the alpha memory and
+  // the frame interrupt (claimed by it, or held elsewhere, where the
+  // interrupt runs all the same).
+  bool StreamingClaimedLocked() const;
+  bool HeldLocked(int32_t n) const {
+    return (held_ & (1u << n)) != 0;
+  }
 
   static constexpr size_t kI2cDevices = 128;
   static constexpr size_t kBoardMemory = 65536;
@@ -157,6 +190,9 @@ class Card {
   int32_t shownNumber_ = -1;
   int32_t framesShown_ = 0;
   int32_t underruns_ = 0;
+  int32_t lateFrames_ = 0;
+  int32_t refusedCalls_ = 0;  // protocol errors outside the FIFO's own
+  int32_t strayReleases_ = 0;
   int32_t announcements_ = 0;
   int32_t errorMark_ = 0;
   std::array<int32_t, 256> registers_{};
@@ -171,11 +207,17 @@ class Card {
   int32_t shownFrame_ = -1;
   bool showingFifo_ = false;
 
+  // Read without a lock where they are used.
+  std::atomic<int32_t> jitterUs_{0};
+  std::atomic<int32_t> freeSizeDelayUs_{0};
+  std::atomic<int32_t> freeSizeQueries_{0};
+
   // The consumer thread; started, stopped and joined by the main thread.
   std::thread consumer_;
   std::mutex wakeMutex_;
   std::condition_variable wake_;
-  bool quit_ = false;  // under wakeMutex_
+  bool quit_ = false;          // under wakeMutex_
+  bool consumerHeld_ = false;  // under wakeMutex_
 };
 
 // The card of this load of the library.

@@ -136,5 +136,13 @@ CardSettings ReadCardSettings() {
   if ((v = std::getenv("ORVINTER_SIM_STALL")) != nullptr && !ParseFlag(v, s.stalled)) {
     Complain("ORVINTER_SIM_STALL", v);
   }
+  if ((v = std::getenv("ORVINTER_SIM_JITTER_US")) != nullptr &&
+      !ParseInt(v, 0, kMaxDelayUs, s.jitterUs)) {
+    Complain("ORVINTER_SIM_JITTER_US", v);
+  }
+  if ((v = std::getenv("ORVINTER_SIM_FREE_SIZE_DELAY_US")) != nullptr &&
+      !ParseInt(v, 0, kMaxDelayUs, s.freeSizeDelayUs)) {
+    Complain("ORVINTER_SIM_FREE_SIZE_DELAY_US", v);
+  }
   return s;
 }

@@ -17,12 +17,16 @@ struct CardSettings {
   bool fifoFails = false;
   int32_t fifoMemory = 16 * 1024 * 1024;
   bool stalled = false;
+  int32_t jitterUs = 0;         // the consumer's wake-ups late by up to this
+  int32_t freeSizeDelayUs = 0;  // every vdc_CheckFreeSize takes this long
 };
 
 inline constexpr int32_t kNtscStandard = 2;
 inline constexpr int32_t kResourceCount = 32;
 inline constexpr int32_t kMaxScaleSide = 8192;
 inline constexpr int32_t kMinFifoBytes = 65536;
+// The longest jitter or free-space delay a setting may ask for: one second.
+inline constexpr int32_t kMaxDelayUs = 1000000;
 
 // Reads the environment; a value that cannot be read is reported on stderr
 // and the default kept.

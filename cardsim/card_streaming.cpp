@@ -4,16 +4,25 @@
 #include <chrono>
 #include <cstring>
 #include <new>
+#include <random>
 
 #include "cardsim/card.h"
 #include "device/orvinter_exports.h"
+
+namespace {
+
+// vdc_CheckFreeSize's answer to a program that queues without holding what
+// streaming needs.
+constexpr int32_t kFreeSizeRefused = -4;
+
+}  // namespace
 
 uint8_t* Card::AllocVideoFifo(int32_t* size) {
   if (size == nullptr || *size <= 0)
     return nullptr;
   std::lock_guard consume(consume_);
   std::lock_guard lock(state_);
-  if ((held_ & (1u << kResourceFifoDma)) == 0 || settings_.fifoFails || fifo_.Allocated()) {
+  if (!HeldLocked(kResourceFifoDma) || settings_.fifoFails || fifo_.Allocated()) {
     return nullptr;
   }
   size_t bytes =
@@ -43,10 +52,17 @@ bool Card::ReleaseVideoFifo() {
 }
 
 bool Card::Run() {
+  // The card's frame clock starts now: the first frame is due one period
+  // from here, whenever the consumer thread gets to run.
+  const Clock::time_point start = Clock::now();
   {
     std::lock_guard lock(state_);
-    if (!fifo_.Allocated())
+    // Playing needs the FIFO and its DMA channel besides what queueing
+    // needs; the card refuses, and says so, rather than play half set up.
+    if (!fifo_.Allocated() || !HeldLocked(kResourceFifoDma) || !StreamingClaimedLocked()) {
+      ++refusedCalls_;
       return false;
+    }
     running_ = true;
     paused_ = false;
   }
@@ -57,7 +73,7 @@ bool Card::Run() {
     quit_ = false;
   }
   try {
-    consumer_ = std::thread(&Card::ConsumerMain, this);
+    consumer_ = std::thread(&Card::ConsumerMain, this, start);
   } catch (...) {
     std::lock_guard lock(state_);
     running_ = false;
@@ -102,7 +118,7 @@ void Card::JoinConsumer() {
   consumer_.join();
 }
 
-void Card::ConsumerMain() {
+void Card::ConsumerMain(Clock::time_point start) {
   // The period as a fraction of nanoseconds, so frame k is due at exactly
   // k periods after the start and the timing never drifts.
   int64_t numerator = 40000000, denominator = 1;
@@ -113,45 +129,61 @@ void Card::ConsumerMain() {
       denominator = 30;
     }
   }
-  using Clock = std::chrono::steady_clock;
-  const Clock::time_point start = Clock::now();
   auto due = [&](int64_t tick) {
     return start + std::chrono::nanoseconds(tick * numerator / denominator);
   };
+  const Clock::duration field = std::chrono::nanoseconds(numerator / denominator / 2);
+  // The same jitter on every load, so a run that saw a fault can be seen
+  // again.
+  std::minstd_rand jitter(1072);
   int64_t ticks = 0;
   std::unique_lock wake(wakeMutex_);
-  while (!quit_) {
-    if (wake_.wait_until(wake, due(ticks + 1), [this] { return quit_; }))
+  for (;;) {
+    Clock::time_point wakeAt = due(ticks + 1);
+    const int32_t jitterUs = jitterUs_.load(std::memory_order_relaxed);
+    if (jitterUs > 0)
+      wakeAt += std::chrono::microseconds(jitter() % (static_cast<uint32_t>(jitterUs) + 1));
+    if (wake_.wait_until(wake, wakeAt, [this] { return quit_; }))
+      break;
+    wake_.wait(wake, [this] { return quit_ || !consumerHeld_; });
+    if (quit_)
       break;
     wake.unlock();
-    // A late wake-up still gives every period its frame, as the display
-    // would have taken them.
+    // However late the thread woke, each period is judged at its own due
+    // time: the display does not wait for a late writer, nor for us.
     const Clock::time_point now = Clock::now();
     while (due(ticks + 1) <= now) {
       ++ticks;
-      std::lock_guard consume(consume_);
-      bool take = false;
-      {
-        std::lock_guard lock(state_);
-        take = running_ && !paused_ && !settings_.stalled;
-      }
-      if (take && !ShowOldestFrame()) {
-        std::lock_guard lock(state_);
-        ++underruns_;
-      }
+      TakePeriod(due(ticks), field);
     }
     wake.lock();
   }
 }
 
-bool Card::ShowOldestFrame() {
+void Card::TakePeriod(Clock::time_point due, Clock::duration field) {
+  std::lock_guard consume(consume_);
+  {
+    std::lock_guard lock(state_);
+    if (!running_ || paused_ || settings_.stalled)
+      return;
+  }
+  const bool shown = ShowFrameDueBy(due);
+  const bool late = shown && Clock::now() - due >= field;
+  std::lock_guard lock(state_);
+  if (!shown)
+    ++underruns_;
+  if (late)
+    ++lateFrames_;
+}
+
+bool Card::ShowFrameDueBy(Clock::time_point due) {
   VideoFifo::Record record;
   const uint8_t* base = nullptr;
   size_t ring = 0;
   {
     std::lock_guard lock(state_);
     const VideoFifo::Record* oldest = fifo_.OldestWholeFrame();
-    if (oldest == nullptr)
+    if (oldest == nullptr || oldest->complete > due)
       return false;
     record = *oldest;
     base = fifo_.Base();
@@ -203,14 +235,28 @@ int32_t Card::Counter(int32_t counter) {
 }
 
 int32_t Card::CheckFreeSize(int32_t bytes, int32_t guardKiB) {
+  freeSizeQueries_.fetch_add(1);
+  // A slow board answers late, and answers what it sees once it answers.
+  const int32_t delayUs = freeSizeDelayUs_.load(std::memory_order_relaxed);
+  if (delayUs > 0)
+    std::this_thread::sleep_for(std::chrono::microseconds(delayUs));
   std::lock_guard lock(state_);
+  if (fifo_.Allocated() && !StreamingClaimedLocked()) {
+    ++refusedCalls_;
+    return kFreeSizeRefused;
+  }
   return fifo_.CheckFreeSize(bytes, guardKiB);
 }
 
 bool Card::AddData(int32_t frame, int32_t field, int32_t kind, int32_t bytes) {
+  const Clock::time_point at = Clock::now();
   std::lock_guard lock(state_);
   ++announcements_;
-  return fifo_.Announce(frame, field, kind, bytes, FieldBytesLocked());
+  if (fifo_.Allocated() && !StreamingClaimedLocked()) {
+    ++refusedCalls_;
+    return false;
+  }
+  return fifo_.Announce(frame, field, kind, bytes, FieldBytesLocked(), at);
 }
 
 int32_t Card::Flush() {
@@ -245,7 +291,7 @@ bool Card::MoveFifoOrigin(int32_t offset) {
 int32_t Card::ConsumeNow(int32_t frames) {
   std::lock_guard consume(consume_);
   int32_t shown = 0;
-  while (shown < frames && ShowOldestFrame())
+  while (shown < frames && ShowFrameDueBy(Clock::time_point::max()))
     ++shown;
   return shown;
 }
@@ -265,9 +311,19 @@ int32_t Card::Underruns() {
   return underruns_;
 }
 
+int32_t Card::LateFrames() {
+  std::lock_guard lock(state_);
+  return lateFrames_;
+}
+
 int32_t Card::ProtocolErrors() {
   std::lock_guard lock(state_);
-  return fifo_.ProtocolErrors();
+  return fifo_.ProtocolErrors() + refusedCalls_;
+}
+
+int32_t Card::StrayReleases() {
+  std::lock_guard lock(state_);
+  return strayReleases_;
 }
 
 int32_t Card::Announcements() {

@@ -11,12 +11,24 @@ int32_t orvsim_underruns(void) {
   return TheCard().Underruns();
 }
 
+int32_t orvsim_late_frames(void) {
+  return TheCard().LateFrames();
+}
+
 int32_t orvsim_protocol_errors(void) {
   return TheCard().ProtocolErrors();
 }
 
+int32_t orvsim_stray_releases(void) {
+  return TheCard().StrayReleases();
+}
+
 int32_t orvsim_announcements(void) {
   return TheCard().Announcements();
+}
+
+int32_t orvsim_free_size_queries(void) {
+  return TheCard().FreeSizeQueries();
 }
 
 uint32_t orvsim_alpha_checksum(void) {
@@ -51,4 +63,20 @@ int32_t orvsim_consume(int32_t frames) {
 
 void orvsim_set_faults(uint32_t unavailable, int32_t fifoFails, int32_t fifoMemory) {
   TheCard().SetFaults(unavailable, fifoFails != 0, fifoMemory);
+}
+
+void orvsim_set_stall(int32_t stalled) {
+  TheCard().SetStalled(stalled != 0);
+}
+
+void orvsim_hold_consumer(int32_t held) {
+  TheCard().HoldConsumer(held != 0);
+}
+
+void orvsim_set_jitter(int32_t microseconds) {
+  TheCard().SetJitter(microseconds);
+}
+
+void orvsim_set_free_size_delay(int32_t microseconds) {
+  TheCard().SetFreeSizeDelay(microseconds);
 }

@@ -21,7 +21,9 @@
 //   (0 <= offset < ring size) when bytes + guardKiB * 1024 bytes are free
 //   and a frame descriptor is available; -1 when there is no room now; -2
 //   when no FIFO is allocated; -3 for a size or guard below 0 or a frame
-//   larger than the ring. Never waits.
+//   larger than the ring; -4, a protocol error, when the streaming
+//   resources are not held (below). Never waits, unless the card was made
+//   slow (ORVINTER_SIM_FREE_SIZE_DELAY_US).
 //
 // vdc_AddData (frame, field, kind, bytes) announces data written at the
 // write position, in ring order (a field may wrap past the ring's end):
@@ -41,16 +43,31 @@
 //   than these, or data announced beyond the free space (not moved on). The
 //   bytes of a broken frame are skipped, never shown. Accepted: returns 1.
 //
-// vdc_Run starts the consumer (or resumes it after vdc_Pause). Every frame
-// period (40 ms at 25 frames/s, 1001/30 ms at 29.97) it takes the oldest
-// whole frame, shows its two fields as the picture and frees its bytes; a
-// period without a whole frame queued counts one underrun. vdc_Pause keeps
-// the picture and takes nothing. vdc_Stop ends the consumer, drops what is
+// vdc_Run starts the consumer (or resumes it after vdc_Pause). Frame k is
+// due k frame periods after vdc_Run (40 ms at 25 frames/s, 1001/30 ms at
+// 29.97). In each period the card shows the oldest frame that was whole by
+// the period's due time, frees its bytes, and counts an underrun when there
+// was none: a frame announced after its period was due is not shown in it,
+// however late the consumer thread itself got to run. A frame the consumer
+// puts on show a field period (half a frame period) or more after its due
+// time, because the thread ran late, counts as a late frame: the program
+// was on time, the display of this machine was not. vdc_Pause keeps the
+// picture and takes nothing. vdc_Stop ends the consumer, drops what is
 // queued and goes back to showing the still alpha of vdc_put_alpha.
 //
 // Resources: numbers 0 to 31, each held by at most one claim. 2 is the
 // board, 4 the mixer, 7 the alpha memory, 8 the frame interrupt, 9 the FIFO's
-// DMA channel, which vdc_AllocVideoFifo needs.
+// DMA channel, which vdc_AllocVideoFifo needs. Queueing (vdc_CheckFreeSize,
+// vdc_AddData) needs 2, 7 and 8 claimed by the program, 8 possibly held
+// elsewhere, whose interrupt runs all the same; vdc_Run needs 9 and the
+// FIFO as well.
+// Without them the call is refused (-4, or 0) and counted as a protocol
+// error. Giving back a number the program does not hold frees nothing and
+// is counted as a stray release.
+//
+// vdc_put_alpha takes two fields of exactly the card's frame (the format of
+// vdc_SetFormat, or the output scale before any format): any other size is
+// refused as a protocol error.
 //
 // vdc_AllocVideoFifo (&size): rounds the size down to a multiple of 4096
 // (at least 65536), caps it at the card's FIFO memory and writes the size
@@ -71,6 +88,10 @@
 //   ORVINTER_SIM_FIFO_FAIL       1: vdc_AllocVideoFifo fails
 //   ORVINTER_SIM_FIFO_MAX        bytes of FIFO memory (default 16 MiB)
 //   ORVINTER_SIM_STALL           1: the consumer runs but never takes a frame
+//                                (nor counts an underrun)
+//   ORVINTER_SIM_JITTER_US       each wake-up of the consumer late by up to
+//                                this many microseconds, at random
+//   ORVINTER_SIM_FREE_SIZE_DELAY_US  every vdc_CheckFreeSize takes this long
 // A value that cannot be read is reported on stderr and the default kept.
 //
 // The orvsim_ exports below are for tests and tools; the program never binds
@@ -86,12 +107,20 @@ extern "C" {
 
 // Frames the card has shown from its FIFO since it was loaded.
 ORVSIM_API int32_t orvsim_frames_shown(void);
-// Frame periods after vdc_Run without a whole frame queued.
+// Frame periods after vdc_Run without a frame whole by their due time.
 ORVSIM_API int32_t orvsim_underruns(void);
-// Announcements that broke the protocol above.
+// Frames put on show a field period or more after their due time.
+ORVSIM_API int32_t orvsim_late_frames(void);
+// Calls that broke the protocol above: announcements, queueing or running
+// without the resources, alpha of the wrong size.
 ORVSIM_API int32_t orvsim_protocol_errors(void);
+// Releases of a resource the program did not hold.
+ORVSIM_API int32_t orvsim_stray_releases(void);
 // vdc_AddData calls, accepted or not.
 ORVSIM_API int32_t orvsim_announcements(void);
+// vdc_CheckFreeSize calls, counted as they begin (so a slow one shows while
+// it is still under way).
+ORVSIM_API int32_t orvsim_free_size_queries(void);
 // FNV-1a of the picture shown (top field then bottom field).
 ORVSIM_API uint32_t orvsim_alpha_checksum(void);
 // Copies the picture shown when bytes is its size (both fields). Returns the
@@ -113,6 +142,16 @@ ORVSIM_API int32_t orvsim_consume(int32_t frames);
 // elsewhere (bit n for number n), whether vdc_AllocVideoFifo fails, and the
 // card's FIFO memory (kept when below 65536). Takes effect at the next call.
 ORVSIM_API void orvsim_set_faults(uint32_t unavailable, int32_t fifoFails, int32_t fifoMemory);
+// 1: the card's frame clock stops, as ORVINTER_SIM_STALL; 0: it takes frames
+// again from the next period.
+ORVSIM_API void orvsim_set_stall(int32_t stalled);
+// 1: the consumer thread is kept from running, as a loaded machine may keep
+// it; 0: it runs again and goes through every period it missed.
+ORVSIM_API void orvsim_hold_consumer(int32_t held);
+// As ORVINTER_SIM_JITTER_US and ORVINTER_SIM_FREE_SIZE_DELAY_US, from the
+// next wake-up or query on (0 to 1 000 000).
+ORVSIM_API void orvsim_set_jitter(int32_t microseconds);
+ORVSIM_API void orvsim_set_free_size_delay(int32_t microseconds);
 
 #ifdef __cplusplus
 }

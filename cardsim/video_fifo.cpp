@@ -37,7 +37,7 @@ int32_t VideoFifo::CheckFreeSize(int32_t bytes, int32_t guardKiB) const {
 }
 
 bool VideoFifo::Announce(int32_t frame, int32_t field, int32_t kind, int32_t bytes,
-                         size_t fieldBytes) {
+                         size_t fieldBytes, Clock::time_point at) {
   if (!Allocated()) {
     Fail();
     return false;
@@ -81,7 +81,7 @@ bool VideoFifo::Announce(int32_t frame, int32_t field, int32_t kind, int32_t byt
       BreakPartial();
       return false;
     }
-    Push(Record{partial_.number, partial_.start, partial_.bytes, true});
+    Push(Record{partial_.number, partial_.start, partial_.bytes, true, at});
     expected_ = partial_.number + 1;
     partial_ = Partial{};
     return true;

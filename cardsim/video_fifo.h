@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -14,13 +15,18 @@
 // around every call.
 class VideoFifo {
  public:
+  using Clock = std::chrono::steady_clock;
+
   // A run of ring bytes: one announced frame, or the leftovers of a frame
-  // that broke the protocol (skipped, never shown).
+  // that broke the protocol (skipped, never shown). A whole frame carries
+  // the moment its end was announced: it cannot be shown in a period that
+  // was due before then.
   struct Record {
     int32_t number = 0;
     size_t start = 0;
     size_t bytes = 0;
     bool whole = false;
+    Clock::time_point complete{};
   };
 
   static constexpr int32_t kFieldData = kAddFieldData;
@@ -38,9 +44,10 @@ class VideoFifo {
 
   int32_t CheckFreeSize(int32_t bytes, int32_t guardKiB) const;
 
-  // One vdc_AddData; false for a protocol error. fieldBytes is the size a
-  // field must have in the current format.
-  bool Announce(int32_t frame, int32_t field, int32_t kind, int32_t bytes, size_t fieldBytes);
+  // One vdc_AddData made at `at`; false for a protocol error. fieldBytes is
+  // the size a field must have in the current format.
+  bool Announce(int32_t frame, int32_t field, int32_t kind, int32_t bytes, size_t fieldBytes,
+                Clock::time_point at);
 
   // Frame numbering; the next frame announced must carry this number.
   void SetExpectedFrame(int32_t number) { expected_ = number; }

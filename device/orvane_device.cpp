@@ -138,6 +138,7 @@ void OrvaneDevice::ReleaseFifo() {
 void OrvaneDevice::StopPlayback() {
   if (!initialised)
     return;
+  std::lock_guard guard(queueGuard);
   ReleaseFifo();
   const OrvinterApi& card = binding.Api();
   card.vdc_unregister(kResourceFifoDma);
@@ -148,6 +149,7 @@ void OrvaneDevice::StopPlayback() {
 void OrvaneDevice::Close() {
   if (!libraryLoaded)
     return;
+  std::lock_guard guard(queueGuard);
   ReleaseFifo();
   const OrvinterApi& card = binding.Api();
   Release(pattern);
@@ -159,6 +161,7 @@ void OrvaneDevice::Close() {
 }
 
 bool OrvaneDevice::SetPattern(const uint8_t* source, int32_t patternWidth, int32_t patternHeight) {
+  std::lock_guard guard(queueGuard);
   if (source == nullptr || patternWidth <= 0 || patternHeight <= 0) {
     Release(pattern);
     return false;
@@ -183,8 +186,9 @@ void OrvaneDevice::ShowAlpha(int32_t p, int32_t w) {
 }
 
 bool OrvaneDevice::QueueFrame(int32_t p1, int32_t p2, int32_t w) {
+  std::unique_lock guard(queueGuard, std::try_to_lock);
   // A FIFO held after a failed start is no playback to queue into.
-  if (!streaming || !HasPattern())
+  if (!guard.owns_lock() || !streaming || !HasPattern())
     return false;
   const OrvinterApi& card = binding.Api();
   const int32_t frameBytes = frameWidth * frameHeight;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <mutex>
 #include <vector>
 
 #include "device/orvinter_binding.h"
@@ -13,7 +14,10 @@
 // Everything runs on the main thread except QueueFrame, which the playback
 // worker calls once the FIFO has been pre-filled. ShowAlpha may run on the
 // main thread meanwhile: it uses `table` and alphaMap, QueueFrame only
-// queueTables, so the two never share storage.
+// queueTables, so the two never share storage. Close, StopPlayback and
+// SetPattern change what QueueFrame reads and writes: each waits for a frame
+// being queued to be done, and a QueueFrame that finds one of them at work
+// queues nothing, as if there were no room.
 class OrvaneDevice {
  public:
   OrvaneDevice() = default;
@@ -80,6 +84,10 @@ class OrvaneDevice {
 
   // QueueFrame's own tables, one per field.
   TransitionTable queueTables[2]{};
+  // Held by QueueFrame for all of its work, and only tried there, so the
+  // worker never waits for the main thread; taken by Close, StopPlayback
+  // and SetPattern.
+  std::mutex queueGuard;
   OrvinterBinding binding;
 };
 

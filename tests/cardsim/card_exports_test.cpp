@@ -32,7 +32,7 @@ TEST(CardExportsTest, UnloadingUnmapsTheLibraryEvenAfterItsConsumerRan) {
     ASSERT_TRUE(card.Loaded());
     ASSERT_TRUE(CardLibraryMapped());
     // Start and end the consumer thread, which must not pin the library.
-    ASSERT_EQ(card.api.vdc_register(kResourceFifoDma), 1);
+    ASSERT_TRUE(ClaimStreaming(card));
     int32_t size = 1 << 20;
     ASSERT_NE(card.api.vdc_AllocVideoFifo(&size), nullptr);
     ASSERT_EQ(card.api.vdc_Run(), 1);
@@ -45,7 +45,7 @@ TEST(CardExportsTest, UnloadingUnmapsTheLibraryEvenAfterItsConsumerRan) {
 TEST(CardExportsTest, UnloadingWhileTheConsumerRunsStopsIt) {
   {
     CardLibrary card;
-    ASSERT_EQ(card.api.vdc_register(kResourceFifoDma), 1);
+    ASSERT_TRUE(ClaimStreaming(card));
     int32_t size = 1 << 20;
     ASSERT_NE(card.api.vdc_AllocVideoFifo(&size), nullptr);
     ASSERT_EQ(card.api.vdc_Run(), 1);
