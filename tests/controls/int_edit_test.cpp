@@ -227,8 +227,9 @@ TEST_F(IntEditTest, RightPressGrabsTheCharacterDrawnUnderItWhenTheTextHasScrolle
       edit->setCursorPosition(4);
       QTest::mousePress(edit, Qt::RightButton, Qt::NoModifier, QPoint(x, edit->height() / 2));
       EXPECT_EQ(edit->IsDragging(), k > 0) << "x " << x;
-      if (k > 0)
+      if (k > 0) {
         EXPECT_EQ(edit->selectedText(), QString(QLatin1Char("-127"[k]))) << "x " << x;
+      }
       QTest::mouseRelease(edit, Qt::RightButton, Qt::NoModifier, QPoint(x, edit->height() / 2));
     }
   }
