@@ -100,6 +100,13 @@ class EndingSignalsTest : public ::testing::TestWithParam<Ending> {};
 
 TEST_P(EndingSignalsTest, KeepTheEarlierFileAndLeaveNothingBehind) {
   const Ending& ending = GetParam();
+#if defined(__SANITIZE_THREAD__)
+  // ThreadSanitizer holds a signal back until the program's next call into
+  // the runtime and keeps one pending slot per signal, so a second Ctrl-C
+  // sent before that call merges with the first and is never seen twice.
+  if (ending.signals.size() > 1)
+    GTEST_SKIP() << "ThreadSanitizer merges a repeated signal";
+#endif
   CliFolder dir;
   ASSERT_EQ(dir.Run("patterns " + Quote(dir / "p") + " --size 768x576").status, 0);
   ASSERT_EQ(
