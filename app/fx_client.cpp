@@ -1,7 +1,7 @@
 #include "app/fx_client.h"
 
 #include "avi/export.h"
-#include "avi/termometer_dialog.h"
+#include "avi/ui/termometer_dialog.h"
 
 #include <QGuiApplication>
 
@@ -14,13 +14,13 @@
 #include "device/orvane_device.h"
 #include "support/buffered_file.h"
 #include "support/error_codes.h"
-#include "support/file_dialogs.h"
 #include "support/output_name.h"
 #include "support/prompter.h"
 #include "support/report_error.h"
 #include "support/time_code.h"
-#include "wipe/image_control.h"
+#include "support/ui/file_dialogs.h"
 #include "wipe/targa_pattern.h"
+#include "wipe/ui/image_control.h"
 
 const ResponseEntry TFxClient::kEntries[] = {
     OnMessage<&TFxClient::EvDeviceFailure>(WM_DEVICEFAILURE),

@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <functional>
 
-#include "app/playback.h"
 #include "controls/te_dialog.h"
+#include "device/playback.h"
 #include "wipe/grey_image.h"
 
 class ExportProgress;

@@ -22,9 +22,9 @@
 #include "app/sdi_dec_frame.h"
 #include "controls/drawing_objects.h"
 #include "controls/qt_prompter.h"
-#include "support/file_dialogs.h"
 #include "support/process_memory.h"
 #include "support/prompter.h"
+#include "support/ui/file_dialogs.h"
 
 namespace {
 

@@ -34,9 +34,9 @@
 #include "controls/drawing_objects.h"
 #include "controls/int_edit.h"
 #include "device/orvane_device.h"
-#include "support/file_dialogs.h"
 #include "support/process_memory.h"
 #include "support/prompter.h"
+#include "support/ui/file_dialogs.h"
 #include "wipe/builtin_patterns.h"
 #include "wipe/targa_writer.h"
 

@@ -14,7 +14,7 @@
 #include "support/error_codes.h"
 #include "tests/app/fx_fixture.h"
 #include "tests/testing/screenshot.h"
-#include "wipe/image_control.h"
+#include "wipe/ui/image_control.h"
 
 namespace {
 

@@ -8,8 +8,8 @@
 #include <map>
 
 #include "avi/export.h"
-#include "avi/termometer_control.h"
-#include "avi/termometer_dialog.h"
+#include "avi/ui/termometer_control.h"
+#include "avi/ui/termometer_dialog.h"
 #include "controls/time_code_edit.h"
 #include "tests/app/fx_fixture.h"
 #include "tests/avi/export_test_support.h"

@@ -7,8 +7,8 @@
 #include "controls/time_code_edit.h"
 #include "support/error_codes.h"
 #include "tests/app/fx_fixture.h"
-#include "tests/app/play_tables.h"
 #include "tests/device/device_fixture.h"
+#include "tests/device/play_tables.h"
 
 namespace {
 

@@ -1,13 +1,20 @@
+#include "device/playback.h"
+
 #include <gtest/gtest.h>
 
 #include <atomic>
 #include <chrono>
+#include <cstdio>
+#include <ctime>
+#include <mutex>
 #include <random>
 #include <thread>
 #include <vector>
 
 #include "support/error_codes.h"
+#include "support/time_code.h"
 #include "tests/device/device_fixture.h"
+#include "tests/device/play_tables.h"
 #include "tests/device/sweep.h"
 
 namespace {
@@ -15,17 +22,321 @@ namespace {
 using Clock = std::chrono::steady_clock;
 using std::chrono::milliseconds;
 
-struct PlaybackCase {
+struct Queued {
+  FieldPositions at;
+  int32_t w;
+};
+
+// A card whose FIFO takes exactly as many frames as a test gives it room
+// for, and keeps what was queued.
+class FakeCard : public PlayDevice {
+ public:
+  static constexpr int32_t kEndless = 1 << 30;
+
+  int32_t StartPlayback() override {
+    ++starts;
+    return startCode;
+  }
+  void StopPlayback() override { ++stops; }
+  bool QueueFrame(int32_t p1, int32_t p2, int32_t w) override {
+    if (room.load() <= 0)
+      return false;
+    room.fetch_sub(1);
+    std::lock_guard<std::mutex> lock(mutex_);
+    frames_.push_back({{p1, p2}, w});
+    return true;
+  }
+  void Run() override { ++runs; }
+
+  std::vector<Queued> Frames() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return frames_;
+  }
+  void Forget() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    frames_.clear();
+  }
+  // Waits until count frames were queued in all; false after a second.
+  bool WaitForFrames(size_t count) {
+    const Clock::time_point end = Clock::now() + milliseconds(1000);
+    while (Clock::now() < end) {
+      {
+        std::lock_guard<std::mutex> lock(mutex_);
+        if (frames_.size() >= count)
+          return true;
+      }
+      std::this_thread::sleep_for(milliseconds(1));
+    }
+    return false;
+  }
+
+  int32_t startCode = kOk;
+  std::atomic<int32_t> room{0};
+  int starts = 0;
+  int stops = 0;
+  int runs = 0;
+
+ private:
+  std::mutex mutex_;
+  std::vector<Queued> frames_;
+};
+
+class PlaybackTest : public ::testing::Test {
+ protected:
+  void TearDown() override { playback.End(); }
+
+  std::atomic<int32_t> width{48};
+  FakeCard card;
+  Playback playback{card, width};
+};
+
+double ProcessCpuMs() {
+  timespec t{};
+  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+  return t.tv_sec * 1000.0 + t.tv_nsec / 1e6;
+}
+
+TEST(PassPositionsTest, FollowTheHandWrittenTablesAtBothRates) {
+  for (const PlayTable* table : {&kNtscTable, &kPalTable}) {
+    ASSERT_EQ(MsToFrames(1000, table->fps) / 2, table->halfFrames) << table->fps;
+    for (int32_t i = 0; i < table->halfFrames; ++i) {
+      EXPECT_EQ(PassPositions(PlayPass::In, i, 304, table->halfFrames), table->in[i])
+          << table->fps << " in " << i;
+      EXPECT_EQ(PassPositions(PlayPass::Out, i, 304, table->halfFrames), table->out[i])
+          << table->fps << " out " << i;
+    }
+  }
+  EXPECT_EQ(MsToFrames(10000, kNtscFrameRate) / 2, 150);
+  EXPECT_EQ(MsToFrames(10000, kPalFrameRate) / 2, 125);
+}
+
+TEST(PassPositionsTest, StayWithinTheSpanForEveryWidthAndLength) {
+  for (int32_t w : {0, 1, 48, 255}) {
+    const int32_t span = w + 256;
+    for (int32_t n : {1, 2, 3, 12, 15, 125, 150}) {
+      for (int32_t i = 0; i < n; ++i) {
+        for (PlayPass pass : {PlayPass::In, PlayPass::Out}) {
+          const FieldPositions p = PassPositions(pass, i, span, n);
+          ASSERT_GE(p.p1, 0) << w << " " << n << " " << i;
+          ASSERT_LE(p.p1, span);
+          ASSERT_GE(p.p2, 0);
+          ASSERT_LE(p.p2, span);
+        }
+      }
+      EXPECT_EQ(PassPositions(PlayPass::In, 0, span, n).p1, 0);
+      EXPECT_EQ(PassPositions(PlayPass::Out, 0, span, n).p1, span);
+    }
+  }
+}
+
+TEST_F(PlaybackTest, QueuesInAndOutPassesOneAfterTheOther) {
+  for (const PlayTable* table : {&kNtscTable, &kPalTable}) {
+    card.Forget();
+    const size_t total = 4 * static_cast<size_t>(table->halfFrames) + 5;
+    card.room = static_cast<int32_t>(total);
+    ASSERT_EQ(playback.Begin(1000, table->fps), kOk);
+    EXPECT_EQ(playback.PositionSpan(), 304);
+    EXPECT_EQ(playback.HalfFrames(), table->halfFrames);
+    // Room for the whole in pass: the worker's first frame is the out
+    // pass's first.
+    EXPECT_EQ(playback.Prefilled(), table->halfFrames);
+    ASSERT_TRUE(card.WaitForFrames(total));
+    playback.End();
+    const std::vector<Queued> frames = card.Frames();
+    ASSERT_EQ(frames.size(), total);
+    for (size_t n = 0; n < frames.size(); ++n) {
+      EXPECT_EQ(frames[n].at, TableFrame(*table, static_cast<int64_t>(n)))
+          << table->fps << " frame " << n;
+      EXPECT_EQ(frames[n].w, 48);
+    }
+    EXPECT_EQ(playback.FramesQueued(), static_cast<int64_t>(total));
+  }
+}
+
+TEST_F(PlaybackTest, WorkerGoesOnWhereThePrefillStopped) {
+  card.room = 4;
+  ASSERT_EQ(playback.Begin(1000, kNtscFrameRate), kOk);
+  EXPECT_EQ(playback.Prefilled(), 4);
+  EXPECT_TRUE(playback.WorkerRunning());
+  card.room += 1;
+  ASSERT_TRUE(card.WaitForFrames(5));
+  const std::vector<Queued> frames = card.Frames();
+  ASSERT_EQ(frames.size(), 5u);
+  for (size_t i = 0; i < frames.size(); ++i)
+    EXPECT_EQ(frames[i].at, kNtscTable.in[i]) << "no frame twice, none skipped: " << i;
+}
+
+TEST_F(PlaybackTest, StopInAPassThenBeginStartsAtTheInPassFirstFrame) {
+  card.room = 20;  // the in pass and 5 frames of the out pass
+  ASSERT_EQ(playback.Begin(1000, kNtscFrameRate), kOk);
+  ASSERT_TRUE(card.WaitForFrames(20));
+  playback.End();
+  EXPECT_EQ(playback.FrameIndex(), 5);
+  EXPECT_EQ(card.stops, 1);
+
+  card.Forget();
+  card.room = 3;
+  ASSERT_EQ(playback.Begin(1000, kNtscFrameRate), kOk);
+  EXPECT_EQ(playback.FramesQueued(), 3);
+  const std::vector<Queued> frames = card.Frames();
+  ASSERT_EQ(frames.size(), 3u);
+  for (size_t i = 0; i < frames.size(); ++i)
+    EXPECT_EQ(frames[i].at, kNtscTable.in[i]) << i;
+}
+
+TEST_F(PlaybackTest, WidthChangeReachesTheNextFrameButNotTheSpan) {
+  card.room = 3;
+  ASSERT_EQ(playback.Begin(1000, kNtscFrameRate), kOk);
+  width.store(100);
+  // Two retries after the change: the second began after the change was
+  // made, so every frame from here on reads the new width.
+  const int64_t waits = playback.NoRoomWaits();
+  const Clock::time_point end = Clock::now() + milliseconds(1000);
+  while (playback.NoRoomWaits() < waits + 2 && Clock::now() < end)
+    std::this_thread::sleep_for(milliseconds(1));
+  card.room += 4;
+  ASSERT_TRUE(card.WaitForFrames(7));
+  playback.End();
+  const std::vector<Queued> frames = card.Frames();
+  for (size_t i = 0; i < frames.size(); ++i) {
+    EXPECT_EQ(frames[i].w, i < 3 ? 48 : 100) << i;
+    EXPECT_EQ(frames[i].at, kNtscTable.in[i]) << "the span stays 304: " << i;
+  }
+  EXPECT_EQ(playback.PositionSpan(), 304);
+}
+
+TEST_F(PlaybackTest, StopEndsAWorkerThatNeverGetsRoom) {
+  card.room = 0;
+  ASSERT_EQ(playback.Begin(1000, kPalFrameRate), kOk);
+  EXPECT_EQ(playback.Prefilled(), 0);
+  std::this_thread::sleep_for(milliseconds(30));
+  const Clock::time_point start = Clock::now();
+  playback.End();
+  EXPECT_LT(Clock::now() - start, milliseconds(50));
+  EXPECT_FALSE(playback.WorkerRunning());
+  EXPECT_EQ(StopFlag.load(), 1);
+  EXPECT_EQ(card.stops, 1);
+  EXPECT_GT(playback.NoRoomWaits(), 0);
+  EXPECT_TRUE(card.Frames().empty());
+}
+
+// A worker with nothing to do must leave the processor to the others, both
+// when the FIFO is full and when a pass has no frames at all.
+TEST_F(PlaybackTest, WaitsInsteadOfSpinning) {
+  const struct {
+    const char* what;
+    int32_t durationMs;
+    int32_t room;
+  } cases[] = {{"full FIFO", 1000, 0}, {"passes of no frames", 3, FakeCard::kEndless}};
+  for (const auto& c : cases) {
+    card.room = c.room;
+    ASSERT_EQ(playback.Begin(c.durationMs, kNtscFrameRate), kOk) << c.what;
+    const double cpuBefore = ProcessCpuMs();
+    const Clock::time_point start = Clock::now();
+    std::this_thread::sleep_for(milliseconds(200));
+    const double cpu = ProcessCpuMs() - cpuBefore;
+    const double wall = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+    playback.End();
+    std::printf("%s: %.1f ms of processor in %.1f ms, %lld waits for room\n", c.what, cpu, wall,
+                static_cast<long long>(playback.NoRoomWaits()));
+    EXPECT_LT(cpu, wall / 4) << c.what << ": " << cpu << " ms of processor in " << wall << " ms";
+    EXPECT_TRUE(card.Frames().empty()) << c.what;
+    // At most one retry per wait; the clock may stretch a wait, never shorten it.
+    EXPECT_LE(playback.NoRoomWaits(), static_cast<int64_t>(wall / 1.0) + 5) << c.what;
+  }
+  EXPECT_EQ(playback.HalfFrames(), 0) << "3 ms is no frame at 29.97";
+}
+
+TEST_F(PlaybackTest, FailuresAreReturnedAndLeaveNoWorker) {
+  card.startCode = kErrResources;
+  EXPECT_EQ(playback.Begin(1000, kNtscFrameRate), kErrResources);
+  EXPECT_FALSE(playback.WorkerRunning());
+  EXPECT_EQ(card.Frames().size(), 0u) << "nothing queued without the FIFO";
+  playback.End();
+  EXPECT_EQ(card.stops, 1);
+
+  card.startCode = kOk;
+  card.room = 2;
+  {
+    ScopedWorkerLauncher refuse([](std::thread&, std::function<void()>) { return false; });
+    EXPECT_EQ(playback.Begin(1000, kNtscFrameRate), kErrFatal);
+    EXPECT_FALSE(playback.WorkerRunning());
+    playback.End();
+    EXPECT_EQ(StopFlag.load(), 1);
+  }
+  card.Forget();
+  card.room = 2;
+  EXPECT_EQ(playback.Begin(1000, kNtscFrameRate), kOk) << "the standard launcher is back";
+  EXPECT_TRUE(playback.WorkerRunning());
+  EXPECT_EQ(playback.Begin(1000, kNtscFrameRate), kErrPlaying);
+}
+
+// The real card: every frame it is handed follows the tables, and it sees
+// no protocol error, while the test takes frames off it as fast as it can.
+class CardPlaybackTest : public DeviceTest, public ::testing::WithParamInterface<const char*> {};
+
+class RecordingPlayer : public CardPlayer {
+ public:
+  using CardPlayer::CardPlayer;
+  bool QueueFrame(int32_t p1, int32_t p2, int32_t w) override {
+    if (!CardPlayer::QueueFrame(p1, p2, w))
+      return false;
+    std::lock_guard<std::mutex> lock(mutex);
+    frames.push_back({{p1, p2}, w});
+    return true;
+  }
+  size_t Count() {
+    std::lock_guard<std::mutex> lock(mutex);
+    return frames.size();
+  }
+  std::mutex mutex;
+  std::vector<Queued> frames;
+};
+
+TEST_P(CardPlaybackTest, QueuesTheTablesOntoTheCard) {
+  OrvaneDevice device;
+  ASSERT_EQ(OpenWith(device, {{"ORVINTER_SIM_STANDARD", GetParam()}}), kOk);
+  const PlayTable& table = FrameRate == kPalFrameRate ? kPalTable : kNtscTable;
+  const std::vector<uint8_t> picture = DiagonalPicture(320, 240);
+  ASSERT_TRUE(device.SetPattern(picture.data(), 320, 240));
+  SimulatedCard sim(device);
+  ASSERT_TRUE(sim.Found());
+
+  std::atomic<int32_t> width{48};
+  RecordingPlayer player(device);
+  Playback playback(player, width);
+  ASSERT_EQ(playback.Begin(1000, FrameRate), kOk);
+  EXPECT_GT(playback.Prefilled(), 5) << "the FIFO holds several frames";
+  EXPECT_LT(playback.Prefilled(), table.halfFrames) << "but not a whole pass";
+  const size_t wanted = 4 * static_cast<size_t>(table.halfFrames) + 3;
+  const Clock::time_point end = Clock::now() + milliseconds(5000);
+  while (player.Count() < wanted && Clock::now() < end) {
+    sim.consume(1);
+    std::this_thread::sleep_for(milliseconds(1));
+  }
+  playback.End();
+  EXPECT_EQ(sim.protocolErrors(), 0);
+  std::lock_guard<std::mutex> lock(player.mutex);
+  ASSERT_GE(player.frames.size(), wanted);
+  for (size_t n = 0; n < player.frames.size(); ++n) {
+    ASSERT_EQ(player.frames[n].at, TableFrame(table, static_cast<int64_t>(n))) << n;
+  }
+  EXPECT_EQ(sim.announcements(), 3 * static_cast<int32_t>(player.frames.size()));
+}
+
+INSTANTIATE_TEST_SUITE_P(Standards, CardPlaybackTest, ::testing::Values("ntsc", "pal"));
+
+struct StreamCase {
   const char* standard;
   int32_t width, height;
 };
 
-class PlaybackTest : public DeviceTest, public ::testing::WithParamInterface<PlaybackCase> {};
+class RealTimeStreamTest : public DeviceTest, public ::testing::WithParamInterface<StreamCase> {};
 
 // Frames are queued from a worker while the card consumes them in real time
 // and the main thread changes the still picture meanwhile, as during Play.
-TEST_P(PlaybackTest, CardKeepsUpForThreeSecondsWithoutUnderrunsOrProtocolErrors) {
-  const PlaybackCase& c = GetParam();
+TEST_P(RealTimeStreamTest, CardKeepsUpForThreeSecondsWithoutUnderrunsOrProtocolErrors) {
+  const StreamCase& c = GetParam();
   OrvaneDevice device;
   ASSERT_EQ(OpenWith(device, {{"ORVINTER_SIM_STANDARD", c.standard}}), kOk);
   ASSERT_EQ(device.FrameWidth(), c.width);
@@ -106,9 +417,9 @@ TEST_P(PlaybackTest, CardKeepsUpForThreeSecondsWithoutUnderrunsOrProtocolErrors)
   EXPECT_GT(checkedFrames, 30);
 }
 
-INSTANTIATE_TEST_SUITE_P(Standards, PlaybackTest,
-                         ::testing::Values(PlaybackCase{"ntsc", 640, 480},
-                                           PlaybackCase{"pal", 768, 576}),
+INSTANTIATE_TEST_SUITE_P(Standards, RealTimeStreamTest,
+                         ::testing::Values(StreamCase{"ntsc", 640, 480},
+                                           StreamCase{"pal", 768, 576}),
                          [](const auto& info) { return std::string(info.param.standard); });
 
 }  // namespace

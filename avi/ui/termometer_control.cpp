@@ -1,4 +1,4 @@
-#include "avi/termometer_control.h"
+#include "avi/ui/termometer_control.h"
 
 #include <QPainter>
 #include <algorithm>

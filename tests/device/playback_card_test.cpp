@@ -7,7 +7,7 @@
 #include <thread>
 #include <vector>
 
-#include "app/playback.h"
+#include "device/playback.h"
 #include "support/error_codes.h"
 #include "support/time_code.h"
 #include "tests/device/device_fixture.h"

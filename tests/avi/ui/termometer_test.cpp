@@ -6,8 +6,8 @@
 #include <QTest>
 #include <QTimer>
 
-#include "avi/termometer_control.h"
-#include "avi/termometer_dialog.h"
+#include "avi/ui/termometer_control.h"
+#include "avi/ui/termometer_dialog.h"
 #include "controls/dialog_items.h"
 #include "support/prompter.h"
 #include "tests/testing/screenshot.h"

@@ -1,4 +1,4 @@
-#include "support/file_dialogs.h"
+#include "support/ui/file_dialogs.h"
 
 #include <QDir>
 #include <QFile>

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "app/playback.h"
+#include "device/playback.h"
 
 // The positions of one sweep with edge width 48 (span 304) and passes of
 // 1000 ms, written out by hand: the in pass and then the out pass.

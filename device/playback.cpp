@@ -1,4 +1,4 @@
-#include "app/playback.h"
+#include "device/playback.h"
 
 #include <pthread.h>
 #include <sys/resource.h>

@@ -1,4 +1,4 @@
-#include "wipe/image_control.h"
+#include "wipe/ui/image_control.h"
 
 #include <QEvent>
 #include <QPainter>

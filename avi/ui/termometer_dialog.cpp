@@ -1,4 +1,4 @@
-#include "avi/termometer_dialog.h"
+#include "avi/ui/termometer_dialog.h"
 
 #include <QApplication>
 #include <QFontMetrics>
@@ -8,7 +8,7 @@
 #include <QScreen>
 #include <algorithm>
 
-#include "avi/termometer_control.h"
+#include "avi/ui/termometer_control.h"
 #include "controls/shorten_path.h"
 #include "support/prompter.h"
 
