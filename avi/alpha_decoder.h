@@ -25,8 +25,9 @@ struct AlphaFieldLayout {
 
 // Decodes lines lines into out, each lineBytes rounded down to a multiple of
 // 4 bytes, one after the other. encoded must be exactly the encoded field
-// (as long as the encoder's result). 0; 8 when out is too small or an
-// argument is negative; 6 when the encoding is inconsistent:
+// (as long as the encoder's result). 0; kErrBadParameter when out is too
+// small or an argument is negative; kErrBadFile when the encoding is
+// inconsistent:
 //   - L or S do not fit the size, or L is not a multiple of 4;
 //   - a segment is empty, crosses a page, runs past L, or (other than the
 //     first, which passes over L) follows a skip that does not end at a page;

@@ -37,27 +37,27 @@ struct FrameTableInput {
 };
 
 // Finds the "movi" list of the form, which may have been left open (see
-// RiffReader::DescendUnfinished). 0 or 6.
+// RiffReader::DescendUnfinished). 0 or kErrBadFile.
 int32_t FindMoviList(RiffReader& riff, const RiffChunk& form, RiffChunk& movi);
 
 // From "idx1": the first totalFrames entries with a frame id, offsets read as
 // relative or absolute by where they point; an index that fits neither
 // reading, has an entry outside "movi", or is missing falls back to walking
-// "movi". 0, 2 or 6.
+// "movi". 0, kErrNoMemory or kErrBadFile.
 int32_t BuildFrameTableFromIndex(const FrameTableInput& input, std::vector<FrameLocation>& frames,
                                  FrameTableOrigin& origin);
 
 // The first totalFrames chunks with a frame id, in file order, inside "movi"
 // and the lists in it ("rec " records and any other); all other chunks are
-// skipped. 0, or 6 when "movi" holds fewer or is malformed. For an
+// skipped. 0, or kErrBadFile when "movi" holds fewer or is malformed. For an
 // unfinished file: every frame chunk up to the end of the file, the one cut
-// by it dropped; 6 when there is none.
+// by it dropped; kErrBadFile when there is none.
 int32_t BuildFrameTableByWalking(const FrameTableInput& input, std::vector<FrameLocation>& frames);
 
-// From an OpenDML super index ("indx" in the video stream's list): every
-// frame of every "ix" standard index it points to, which covers files larger
-// than one RIFF form. 0, 2 or 6; kNoOpenDmlIndex when the super index has no
-// entries (the caller uses the other tables then).
+// From an OpenDML super index ("indx" in the video stream's list): every frame
+// of every "ix" standard index it points to, which covers files larger than one
+// RIFF form. 0, kErrNoMemory or kErrBadFile; kNoOpenDmlIndex when the super
+// index has no entries (the caller uses the other tables then).
 inline constexpr int32_t kNoOpenDmlIndex = -1;
 int32_t BuildFrameTableFromOpenDml(RiffReader& riff, const RiffChunk& indx,
                                    const std::array<uint32_t, 4>& frameIds,

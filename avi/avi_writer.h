@@ -23,16 +23,17 @@
 //  - Finished, or stopped early on purpose (the user cancelled, the source
 //    could not be read, the input ran out): AviWriterClose. The chunks
 //    written so far become a complete, valid AVI file under the target name.
-//  - A write failed (AviWriterWriteChunk returned 18), or nothing is to be
-//    kept: AviWriterAbandon. The partial file is removed; a file that was at
-//    the target before keeps its bytes.
+//  - A write failed (AviWriterWriteChunk returned kErrCannotWrite), or nothing
+//    is to be kept: AviWriterAbandon. The partial file is removed; a file that
+//    was at the target before keeps its bytes.
 // AviWriterClose after a failed write also removes the partial file and
-// returns 18, so a caller that always closes never leaves a broken file.
-// The one exception is a target written in place because its folder may
-// not be written (see ReplacingFile): a failure leaves it incomplete.
-// The only 18 that leaves the writer usable is a chunk refused because the
-// file would pass the 2 GB limit of RIFF sizes: nothing of it was written,
-// and AviWriterClose still keeps the chunks before it.
+// returns kErrCannotWrite, so a caller that always closes never leaves a
+// broken file. The one exception is a target written in place because its
+// folder may not be written (see ReplacingFile): a failure leaves it
+// incomplete.
+// The only kErrCannotWrite that leaves the writer usable is a chunk refused
+// because the file would pass the 2 GB limit of RIFF sizes: nothing of it was
+// written, and AviWriterClose still keeps the chunks before it.
 
 inline constexpr int32_t kAviMaxStreams = 16;
 // Room reserved in front of the data: per stream its format plus this much,
@@ -57,9 +58,10 @@ struct AviWriter {
 };
 
 // Creates the writer and its file, with the main header copied from the
-// template (its stream count set to 0). 0 with writer set; 2 when the state
-// cannot be allocated; 3 ("No file") when the file cannot be created; 18 when
-// the index cannot be allocated. On failure writer is left empty.
+// template (its stream count set to 0). 0 with writer set; kErrNoMemory when
+// the state cannot be allocated; kErrNoFile when the file cannot be created;
+// kErrCannotWrite when the index cannot be allocated. On failure writer is
+// left empty.
 int32_t AviWriterCreate(std::unique_ptr<AviWriter>& writer, const std::string& fileName,
                         const MainHeader& header);
 
@@ -69,9 +71,10 @@ int32_t AviWriterCreate(std::unique_ptr<AviWriter>& writer, const std::string& f
 // from the wave format (block align, samples per second, 1). Any other type:
 // sample size 0, and a rate or scale of 0 becomes 15 / 1. "vids": the main
 // header's width and height are raised to the bitmap format's where larger.
-// 0; 8 for a seventeenth stream, a stream declared after the first chunk, a
-// missing format, or one too short for the fields read from it (nothing is
-// declared then); 2 when the format copy cannot be allocated.
+// 0; kErrBadParameter for a seventeenth stream, a stream declared after the
+// first chunk, a missing format, or one too short for the fields read from it
+// (nothing is declared then); kErrNoMemory when the format copy cannot be
+// allocated.
 int32_t AviWriterAddStream(AviWriter& writer, int32_t* streamNumber, const StreamHeader& header,
                            const void* format, uint32_t formatSize);
 
@@ -79,17 +82,18 @@ int32_t AviWriterAddStream(AviWriter& writer, int32_t* streamNumber, const Strea
 // two characters of chunkType ("xx" when the type's second character is a
 // control character), a zero pad byte after an odd size, and an index entry
 // with indexFlags. Unless indexFlags holds kIndexNoTime the stream's length
-// grows by size / sample size (sample size 0: by 1). 0; 8 for an unknown
-// stream or missing data; 2 when the index cannot grow; 18 when writing
-// fails or the file would pass the RIFF size limit.
+// grows by size / sample size (sample size 0: by 1). 0; kErrBadParameter for
+// an unknown stream or missing data; kErrNoMemory when the index cannot grow;
+// kErrCannotWrite when writing fails or the file would pass the RIFF size
+// limit.
 int32_t AviWriterWriteChunk(AviWriter& writer, int32_t stream, const void* data, uint32_t size,
                             uint16_t chunkType, uint32_t indexFlags);
 
 // Completes the file (headers, "JUNK" up to the data, "movi", "idx1") and
-// moves it over the target. 0; 18 when no chunk was written, the headers do
-// not fit, an earlier write failed or any write here fails (the partial file
-// is removed then); 8 when writer is empty. The writer is gone afterwards in
-// every case.
+// moves it over the target. 0; kErrCannotWrite when no chunk was written,
+// the headers do not fit, an earlier write failed or any write here fails
+// (the partial file is removed then); kErrBadParameter when writer is empty.
+// The writer is gone afterwards in every case.
 int32_t AviWriterClose(std::unique_ptr<AviWriter>& writer);
 
 // Ends the writer without keeping anything: the partial file is removed and

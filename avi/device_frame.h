@@ -52,7 +52,8 @@ struct FrameBlock {
 bool IsDeviceFrame(std::span<const uint8_t> frame);
 
 // Walks the blocks of one frame without trusting any length: a block header
-// or payload that would run past the frame's end stops the walk with code 6.
+// or payload that would run past the frame's end stops the walk with
+// kErrBadFile.
 //
 //   FrameBlockWalker walker(frame);
 //   FrameBlock block;
@@ -65,7 +66,8 @@ class FrameBlockWalker {
   // The next block: true. False at the end of the frame and when the frame is
   // bad; Status tells the two apart.
   bool Next(FrameBlock& block);
-  // 0, or 6 for a frame without the magic or with a block that does not fit.
+  // 0, or kErrBadFile for a frame without the magic or with a block that does
+  // not fit.
   int32_t Status() const { return status_; }
 
  private:
@@ -78,19 +80,20 @@ class FrameBlockWalker {
 // checked against the room left.
 class DeviceFrameBuilder {
  public:
-  // Starts the frame with the magic; Status is 8 when the buffer cannot hold
-  // even that.
+  // Starts the frame with the magic; Status is kErrBadParameter when the
+  // buffer cannot hold even that.
   explicit DeviceFrameBuilder(std::span<uint8_t> buffer);
 
-  // Appends a block with the payload. 0, or 8 when it does not fit (nothing
-  // is appended then).
+  // Appends a block with the payload. 0, or kErrBadParameter when it does not
+  // fit (nothing is appended then).
   int32_t AppendBlock(uint32_t tag, std::span<const uint8_t> payload);
-  // Appends stored block bytes (a FrameBlock's whole) unchanged; 0 or 8.
+  // Appends stored block bytes (a FrameBlock's whole) unchanged; 0 or
+  // kErrBadParameter.
   int32_t AppendStored(std::span<const uint8_t> block);
 
   // For a payload built in place: the room after a new block header (empty
-  // when not even the header fits). EndBlock then fixes the length; 0, or 8
-  // when it exceeds the room or no block was begun.
+  // when not even the header fits). EndBlock then fixes the length; 0, or
+  // kErrBadParameter when it exceeds the room or no block was begun.
   std::span<uint8_t> BeginBlock(uint32_t tag);
   int32_t EndBlock(size_t length);
 

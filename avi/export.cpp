@@ -22,8 +22,9 @@
 namespace {
 
 // Starts the output frame with the source frame's video field blocks, in
-// their stored order; every other block is dropped. 0, 6 for a frame whose
-// blocks do not fit it, 8 when the output buffer is full.
+// their stored order; every other block is dropped. 0, kErrBadFile for a
+// frame whose blocks do not fit it, kErrBadParameter when the output buffer
+// is full.
 int32_t AppendVideoFieldBlocks(std::span<const uint8_t> source, DeviceFrameBuilder& out) {
   FrameBlockWalker walker(source);
   FrameBlock block;
@@ -40,7 +41,8 @@ int32_t AppendVideoFieldBlocks(std::span<const uint8_t> source, DeviceFrameBuild
 // Appends one field's alpha block: the transition table for position applied
 // to the field of the pattern, then the lead of zeros and the encoded field.
 // The alpha is computed in the source frame buffer, whose video blocks have
-// been copied out by now. 0, or 8 when the block does not fit.
+// been copied out by now. 0, or kErrBadParameter when the block does not
+// fit.
 int32_t AppendAlphaField(DeviceFrameBuilder& out, uint32_t tag, int32_t position, int32_t edgeWidth,
                          const uint8_t* field, int32_t width, int32_t lines, ExportBuffers& b) {
   const size_t bytes = static_cast<size_t>(width) * static_cast<size_t>(lines);

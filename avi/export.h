@@ -15,11 +15,11 @@ class ExportProgress;
 // transition, raw mask lines for a mask sequence.
 //
 // Both exports run on the calling thread, report their failures themselves
-// under the caption "Write AVI" (a cancel, code 15, shows nothing) and
+// under the caption "Write AVI" (a cancel, kErrCancelled, shows nothing) and
 // return true only when the file was written completely. code, when given,
-// receives the final code: 0, 15 for a cancel, or the code reported;
-// outcome, when given, also what became of the output file and why the
-// export stopped.
+// receives the final code: 0, kErrCancelled for a cancel, or the code
+// reported; outcome, when given, also what became of the output file and why
+// the export stopped.
 //
 // progress may be null (no display, no cancel). When given it is opened
 // once the output file exists and closed before anything is reported.
@@ -30,8 +30,8 @@ class ExportProgress;
 // complete AVI file of the frames written so far. Any other failure leaves
 // a file that was at outPath before as it was (written in place, where its
 // folder may not be written: incomplete). A frame count or rate whose file
-// could not fit the 2 GB of an AVI file is refused with 27 before anything
-// is written.
+// could not fit the 2 GB of an AVI file is refused with kErrVideoParameters
+// before anything is written.
 
 // The largest frame the export's working buffers hold.
 inline constexpr int32_t kExportMaxWidth = 768;

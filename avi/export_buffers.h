@@ -22,6 +22,6 @@ struct ExportBuffers {
   std::vector<uint8_t> maskLines;
 };
 
-// The program's one set of buffers. 0 with buffers set, or 2 when they cannot
-// be allocated (a later call tries again).
+// The program's one set of buffers. 0 with buffers set, or kErrNoMemory when
+// they cannot be allocated (a later call tries again).
 int32_t AcquireExportBuffers(ExportBuffers*& buffers);

@@ -55,21 +55,21 @@ class ExportSession {
 
   // Creates the output file with the headers for frameCount frames of the
   // source's rate and quality and the given format, then opens the
-  // progress. 0, 27 before anything is touched when the frames, at
-  // leastFrameBytes or more each, or their rate do not fit the file
-  // (ExportFitsFile), or the writer's code.
+  // progress. 0, kErrVideoParameters before anything is touched when the
+  // frames, at leastFrameBytes or more each, or their rate do not fit the
+  // file (ExportFitsFile), or the writer's code.
   int32_t Begin(const VideoData& source, int32_t frameCount, uint32_t width, uint32_t height,
                 std::span<const uint8_t> format, uint64_t leastFrameBytes);
 
   // Writes one device frame as the key frame "00dc" and tells the progress
-  // that done frames are complete. 0, 15 when the user asked to stop, or the
-  // writer's code.
+  // that done frames are complete. 0, kErrCancelled when the user asked to
+  // stop, or the writer's code.
   int32_t WriteFrame(std::span<const uint8_t> frame, int32_t done);
 
   // Ends the export: reason is 0 for kFinished, else the code that stopped it,
-  // reported with file (the output path when empty; code 2 without a name;
-  // 15 not at all). Fills the outcome; true only for a finished file that
-  // closed without error.
+  // reported with file (the output path when empty; kErrNoMemory without a
+  // name; kErrCancelled not at all). Fills the outcome; true only for a
+  // finished file that closed without error.
   bool End(ExportEnding ending, int32_t reason, const std::string& file = std::string());
 
  private:

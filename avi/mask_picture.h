@@ -19,11 +19,11 @@ struct MaskPicture {
 
 inline constexpr size_t kMaskHeaderSize = kTargaHeaderSize;
 
-// Reads the picture at path into pixels. 0; 3 when it cannot be opened;
-// 17 when the header or the pixels come up short; 6 for a picture the
-// mask export cannot hold (a width of 0 or above 768, fewer than 128 lines,
-// a depth other than 24 or 32 bits, pixels larger than the buffer), found
-// from the header before a pixel is read.
+// Reads the picture at path into pixels. 0; kErrNoFile when it cannot be
+// opened; kErrCannotRead when the header or the pixels come up short;
+// kErrBadFile for a picture the mask export cannot hold (a width of 0 or above
+// 768, fewer than 128 lines, a depth other than 24 or 32 bits, pixels larger
+// than the buffer), found from the header before a pixel is read.
 int32_t ReadMaskPicture(const std::string& path, std::span<uint8_t> pixels, MaskPicture& mask);
 
 // The 128 mask lines of a picture read by ReadMaskPicture, mask.width bytes

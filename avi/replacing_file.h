@@ -34,8 +34,8 @@ class ReplacingFile {
   ~ReplacingFile() { Abandon(); }
 
   // Creates the temporary file in the target's folder, or opens the target
-  // itself as described above. 0, or 3 when the folder does not exist or
-  // cannot be written (and the target cannot be written in place), the
+  // itself as described above. 0, or kErrNoFile when the folder does not exist
+  // or cannot be written (and the target cannot be written in place), the
   // target is not a regular file, or it exists and may not be written.
   int32_t Create(const std::string& target);
 
@@ -52,8 +52,8 @@ class ReplacingFile {
   bool WritesInPlace() const { return inPlace_; }
 
   // Flushes, syncs and closes the temporary file and renames it over the
-  // target. 0, or 18 when any of that fails; the temporary file is then
-  // removed and the target is as it was (written in place: incomplete).
+  // target. 0, or kErrCannotWrite when any of that fails; the temporary file is
+  // then removed and the target is as it was (written in place: incomplete).
   int32_t Commit();
 
   // Closes and removes the temporary file; a target written in place is

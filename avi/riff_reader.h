@@ -49,9 +49,9 @@ class RiffReader {
   explicit RiffReader(BufferedFile& file) : file_(file) {}
 
   // Searches from the current position to the end of parent (the whole file
-  // when parent is null). On success the position is at the contents (after
-  // the list type for a list). 0; kNotFound; 6 for a chunk that runs past its
-  // parent, a list too short for its type, or a failed read or seek.
+  // when parent is null). On success the position is at the contents (after the
+  // list type for a list). 0; kNotFound; kErrBadFile for a chunk that runs past
+  // its parent, a list too short for its type, or a failed read or seek.
   int32_t Descend(RiffChunk& chunk, const RiffChunk* parent, Find find, uint32_t id = 0);
 
   // As Descend, for data that a writer may have left unfinished: a
@@ -66,12 +66,13 @@ class RiffReader {
   int32_t DescendUnfinished(RiffChunk& chunk, const RiffChunk* parent, Find find, uint32_t id = 0);
 
   // Moves to the first byte after the chunk and its pad byte (a pad byte
-  // missing at the very end of the file is tolerated). 0 or 6.
+  // missing at the very end of the file is tolerated). 0 or kErrBadFile.
   int32_t Ascend(const RiffChunk& chunk);
 
-  // 0, or 17 when the offset lies beyond the file or the seek fails.
+  // 0, or kErrCannotRead when the offset lies beyond the file or the seek
+  // fails.
   int32_t Seek(uint64_t offset);
-  // Exactly size bytes at the current position: 0, or 17.
+  // Exactly size bytes at the current position: 0, or kErrCannotRead.
   int32_t Read(void* destination, size_t size);
   uint64_t Tell() const { return file_.Tell(); }
   uint64_t FileSize() const { return file_.Size(); }

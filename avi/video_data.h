@@ -34,13 +34,14 @@ class VideoData {
   virtual const std::string& GetFileName() const;
   // Copies frame frameNumber, as stored, into buffer and sets size to its
   // byte count. A number outside 0 .. GetFrameCount() - 1 gives the empty
-  // frame ("ORV1", size 4) with 0. 6 for a frame larger than the buffer or
-  // one that does not begin with "ORV1"; 17 when reading fails.
+  // frame ("ORV1", size 4) with 0. kErrBadFile for a frame larger than the
+  // buffer or one that does not begin with "ORV1"; kErrCannotRead when
+  // reading fails.
   virtual int32_t ReadFrame(int32_t frameNumber, std::span<uint8_t> buffer, int32_t& size);
 
  protected:
-  // The empty frame into buffer: 0, or 6 when the buffer holds less than 4
-  // bytes.
+  // The empty frame into buffer: 0, or kErrBadFile when the buffer holds less
+  // than 4 bytes.
   static int32_t WriteEmptyFrame(std::span<uint8_t> buffer, int32_t& size);
 
  private:

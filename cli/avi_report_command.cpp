@@ -132,7 +132,8 @@ class PictureWriter {
       : folder_(std::move(folder)), sizes_(FieldSizes(file)) {}
 
   // Decodes an alpha block or lays out a mask block and writes it as a
-  // picture. 0, 6 for a block that is not what its type says, or 18.
+  // picture. 0, kErrBadFile for a block that is not what its type says, or
+  // kErrCannotWrite.
   int32_t Write(int32_t frame, const FrameBlock& block) {
     const uint32_t type = block.header.Type();
     const int field = block.header.IsSecondField() ? 2 : 1;

@@ -38,8 +38,8 @@ class OrvaneDevice {
   void Close();
 
   // Scales the pattern to the frame size and stores it field-split. False
-  // when out of memory (the caller reports code 2); the device then has no
-  // pattern.
+  // when out of memory (the caller reports kErrNoMemory); the device then
+  // has no pattern.
   bool SetPattern(const uint8_t* pattern, int32_t patternWidth, int32_t patternHeight);
   // Puts the alpha map for position p and edge width w on the card at once.
   void ShowAlpha(int32_t p, int32_t w);

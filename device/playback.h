@@ -104,8 +104,8 @@ using PlaybackFailure = std::function<void(int32_t code)>;
 class Playback {
  public:
   // width is the dialog's edge width, read anew for every frame queued.
-  // onFailure hears of a card that stopped taking frames (code 11); the
-  // worker goes on trying until End.
+  // onFailure hears of a card that stopped taking frames (kErrVideoTimer);
+  // the worker goes on trying until End.
   Playback(PlayDevice& device, const std::atomic<int32_t>& width, PlaybackFailure onFailure = {});
   ~Playback() { End(); }
   Playback(const Playback&) = delete;
@@ -113,8 +113,9 @@ class Playback {
 
   // Claims the card's streaming, works out the passes for one pass of
   // durationMs at fps, pre-fills the FIFO with the in pass and starts the
-  // worker. 0, the device's code, 28 when the worker cannot be created, or
-  // 24 while a worker runs already. After a failure the caller runs End.
+  // worker. 0, the device's code, kErrFatal when the worker cannot be
+  // created, or kErrPlaying while a worker runs already. After a failure the
+  // caller runs End.
   int32_t Begin(int32_t durationMs, float fps);
   // Starts the card; after Begin succeeded.
   void RunCard();

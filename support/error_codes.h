@@ -42,8 +42,9 @@ inline constexpr int32_t kErrorCount = 29;
 extern const char* const ErrorFormats[kErrorCount];
 extern const char* const ErrorTexts[kErrorCount];
 
-// True for the codes a user ever sees: success, a cancel (15) and work already
-// done (16) end quietly, and anything outside the table is never shown.
+// True for the codes a user ever sees: success, a cancel (kErrCancelled) and
+// work already done (kErrDoneAlready) end quietly, and anything outside the
+// table is never shown.
 constexpr bool IsShownError(int32_t code) {
   return code >= 1 && code < kErrorCount && code != kErrCancelled && code != kErrDoneAlready;
 }

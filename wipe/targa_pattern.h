@@ -13,6 +13,7 @@ inline constexpr int kTargaHeaderSize = 18;
 // of every pixel: red of a 24-bit picture, alpha of a 32-bit one.
 //
 // The pattern is released first and holds a picture only on success.
-// Returns 0, 17 for a short header or pixel data, 6 for a header it does not
-// accept (including a width or height of 0), 2 when memory runs out.
+// Returns 0, kErrCannotRead for a short header or pixel data, kErrBadFile for
+// a header it does not accept (including a width or height of 0),
+// kErrNoMemory when memory runs out.
 int32_t ReadTargaPattern(BufferedFile& file, GreyImage& pattern);
