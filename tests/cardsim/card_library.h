@@ -10,6 +10,7 @@
 #include "cardsim/orvinter_sim.h"
 #include "device/orvinter_exports.h"
 #include "tests/cardsim/scoped_env.h"
+#include "tests/testing/fnv1a.h"
 
 // The card library's full name: built next to the test executables. (A bare
 // name would not do under ThreadSanitizer, whose dlopen wrapper hides the
@@ -119,14 +120,4 @@ inline bool CardLibraryMapped(const char* file = "liborvinter.so") {
     return false;
   dlclose(h);
   return true;
-}
-
-// FNV-1a, as the card's checksum of the picture shown.
-inline uint32_t Fnv1a(const uint8_t* bytes, size_t count) {
-  uint32_t h = 2166136261u;
-  for (size_t k = 0; k < count; ++k) {
-    h ^= bytes[k];
-    h *= 16777619u;
-  }
-  return h;
 }

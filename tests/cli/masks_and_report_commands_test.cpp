@@ -10,6 +10,7 @@
 #include "support/error_codes.h"
 #include "tests/avi/avi_test_support.h"
 #include "tests/cli/cli_run.h"
+#include "tests/cli/mask_files.h"
 #include "wipe/targa_writer.h"
 
 namespace {
@@ -19,21 +20,6 @@ using namespace clitest;
 // Mask n: grey level of picture line m, column x.
 uint8_t MaskGrey(int n, int m, int x) {
   return static_cast<uint8_t>(n * 40 + m * 2 + x);
-}
-
-void WriteMasks(const fs::path& folder, int count, int width) {
-  fs::create_directories(folder);
-  for (int n = 1; n <= count; ++n) {
-    GreyImage image;
-    image.width = width;
-    image.height = 128;
-    for (int m = 0; m < image.height; ++m)
-      for (int x = 0; x < width; ++x)
-        image.pixels.push_back(MaskGrey(n, m, x));
-    char name[16];
-    std::snprintf(name, sizeof name, "m%03d.tga", n);
-    ASSERT_EQ(WriteTargaGrey((folder / name).string(), image, n % 2 ? 24 : 32), kOk);
-  }
 }
 
 // Lines first, first + 2, ... of mask n, 64 of them.
@@ -114,7 +100,7 @@ TEST(MakeSourceCommandTest, WritesACardRecordingOfJpegFields) {
 TEST(MasksCommandTest, CombinesTheSourceWithMasksFromAFolderWithADot) {
   CliFolder dir;
   ASSERT_EQ(dir.Run("make-source --frames 5 -o " + Quote(dir / "s.avi")).status, 0);
-  WriteMasks(dir / "clips.old", 3, 40);
+  WriteMasks(dir / "clips.old", 3, 40, MaskGrey);
   const CliResult r =
       dir.Run("masks --source " + Quote(dir / "s.avi") + " --first-mask " +
               Quote(dir / "clips.old" / "m001.tga") + " -o " + Quote(dir / "m.avi"));
@@ -159,7 +145,7 @@ TEST(MasksCommandTest, FailuresExitNonZero) {
   EXPECT_NE(missing.err.find("Write AVI: No file '" + (dir / "m001.tga").string() + "'"),
             std::string::npos)
       << missing.err;
-  WriteMasks(dir.Path(), 1, 16);
+  WriteMasks(dir.Path(), 1, 16, MaskGrey);
   const CliResult noSource =
       dir.Run("masks --source " + Quote(dir / "none.avi") + " --first-mask " +
               Quote(dir / "m001.tga") + " -o " + Quote(dir / "m.avi"));

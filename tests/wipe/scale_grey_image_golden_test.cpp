@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/cardsim/card_library.h"  // Fnv1a
+#include "tests/testing/fnv1a.h"
 #include "wipe/scale_grey_image.h"
 
 namespace {
