@@ -1,5 +1,26 @@
 #include "avi/avi_format.h"
 
+namespace {
+
+// The fields of a record that may be cut short: those that do not fit whole
+// read as 0 and are not written.
+uint16_t Le16Within(std::span<const uint8_t> in, size_t at) {
+  return at + 2 <= in.size() ? LoadLe16(in.data() + at) : 0;
+}
+uint32_t Le32Within(std::span<const uint8_t> in, size_t at) {
+  return at + 4 <= in.size() ? LoadLe32(in.data() + at) : 0;
+}
+void StoreLe16Within(std::span<uint8_t> out, size_t at, uint16_t v) {
+  if (at + 2 <= out.size())
+    StoreLe16(out.data() + at, v);
+}
+void StoreLe32Within(std::span<uint8_t> out, size_t at, uint32_t v) {
+  if (at + 4 <= out.size())
+    StoreLe32(out.data() + at, v);
+}
+
+}  // namespace
+
 std::string FourCCText(uint32_t code) {
   std::string text(4, ' ');
   for (int i = 0; i < 4; ++i) {
@@ -100,4 +121,46 @@ void StoreIndexEntry(const IndexEntry& e, uint8_t* out) {
 
 IndexEntry LoadIndexEntry(const uint8_t* in) {
   return IndexEntry{LoadLe32(in + 0), LoadLe32(in + 4), LoadLe32(in + 8), LoadLe32(in + 12)};
+}
+
+void StoreBitmapInfoHeader(const BitmapInfoHeader& h, std::span<uint8_t> out) {
+  StoreLe32Within(out, 0, h.size);
+  StoreLe32Within(out, 4, static_cast<uint32_t>(h.width));
+  StoreLe32Within(out, 8, static_cast<uint32_t>(h.height));
+  StoreLe16Within(out, 12, h.planes);
+  StoreLe16Within(out, 14, h.bitCount);
+  StoreLe32Within(out, 16, h.compression);
+  StoreLe32Within(out, 20, h.sizeImage);
+  StoreLe32Within(out, 24, static_cast<uint32_t>(h.xPelsPerMeter));
+  StoreLe32Within(out, 28, static_cast<uint32_t>(h.yPelsPerMeter));
+  StoreLe32Within(out, 32, h.clrUsed);
+  StoreLe32Within(out, 36, h.clrImportant);
+}
+
+BitmapInfoHeader LoadBitmapInfoHeader(std::span<const uint8_t> in) {
+  BitmapInfoHeader h;
+  h.size = Le32Within(in, 0);
+  h.width = static_cast<int32_t>(Le32Within(in, 4));
+  h.height = static_cast<int32_t>(Le32Within(in, 8));
+  h.planes = Le16Within(in, 12);
+  h.bitCount = Le16Within(in, 14);
+  h.compression = Le32Within(in, 16);
+  h.sizeImage = Le32Within(in, 20);
+  h.xPelsPerMeter = static_cast<int32_t>(Le32Within(in, 24));
+  h.yPelsPerMeter = static_cast<int32_t>(Le32Within(in, 28));
+  h.clrUsed = Le32Within(in, 32);
+  h.clrImportant = Le32Within(in, 36);
+  return h;
+}
+
+BitmapInfoHeader MakeBitmapInfoHeader(int32_t width, int32_t height, uint16_t bitCount,
+                                      uint32_t compression) {
+  BitmapInfoHeader h;
+  h.size = kBitmapInfoSize;
+  h.width = width;
+  h.height = height;
+  h.planes = 1;
+  h.bitCount = bitCount;
+  h.compression = compression;
+  return h;
 }

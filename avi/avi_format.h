@@ -2,7 +2,10 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <span>
 #include <string>
+
+#include "support/little_endian.h"
 
 // The AVI records shared by the writer and the reader, with their on-disk
 // layout. Every value is little-endian on disk; the Load and Store helpers
@@ -31,27 +34,6 @@ std::string FourCCText(uint32_t code);
 // "00dc", StreamChunkId(26, 'w', 'b') is "1Awb". Only the low 8 bits of the
 // stream number take part.
 uint32_t StreamChunkId(uint32_t stream, uint8_t first, uint8_t second);
-
-inline uint16_t LoadLe16(const uint8_t* p) {
-  return static_cast<uint16_t>(p[0] | p[1] << 8);
-}
-inline uint32_t LoadLe32(const uint8_t* p) {
-  return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 |
-         static_cast<uint32_t>(p[2]) << 16 | static_cast<uint32_t>(p[3]) << 24;
-}
-inline uint64_t LoadLe64(const uint8_t* p) {
-  return static_cast<uint64_t>(LoadLe32(p)) | static_cast<uint64_t>(LoadLe32(p + 4)) << 32;
-}
-inline void StoreLe16(uint8_t* p, uint16_t v) {
-  p[0] = static_cast<uint8_t>(v);
-  p[1] = static_cast<uint8_t>(v >> 8);
-}
-inline void StoreLe32(uint8_t* p, uint32_t v) {
-  p[0] = static_cast<uint8_t>(v);
-  p[1] = static_cast<uint8_t>(v >> 8);
-  p[2] = static_cast<uint8_t>(v >> 16);
-  p[3] = static_cast<uint8_t>(v >> 24);
-}
 
 inline constexpr uint32_t kFourCCRiff = FourCC("RIFF");
 inline constexpr uint32_t kFourCCList = FourCC("LIST");
@@ -137,15 +119,40 @@ inline constexpr size_t kIndexEntrySize = 16;
 void StoreIndexEntry(const IndexEntry& entry, uint8_t* out);
 IndexEntry LoadIndexEntry(const uint8_t* in);
 
-// Offsets into the stream formats the writer reads.
+// Offsets into the audio stream format the writer reads.
 inline constexpr size_t kWaveSamplesPerSecOffset = 4;  // nSamplesPerSec
 inline constexpr size_t kWaveBlockAlignOffset = 12;    // nBlockAlign
 inline constexpr size_t kWaveFormatMinSize = 14;
-inline constexpr size_t kBitmapWidthOffset = 4;         // biWidth
-inline constexpr size_t kBitmapHeightOffset = 8;        // biHeight
-inline constexpr size_t kBitmapBitCountOffset = 14;     // biBitCount
-inline constexpr size_t kBitmapCompressionOffset = 16;  // biCompression
+
+// The "strf" payload of a video stream. A file's may be longer (a palette or
+// a codec's own data follow) or, from a careless writer, shorter.
+struct BitmapInfoHeader {
+  uint32_t size = 0;          // biSize
+  int32_t width = 0;          // biWidth
+  int32_t height = 0;         // biHeight: below 0 for a picture stored top row first
+  uint16_t planes = 0;        // biPlanes
+  uint16_t bitCount = 0;      // biBitCount
+  uint32_t compression = 0;   // biCompression
+  uint32_t sizeImage = 0;     // biSizeImage
+  int32_t xPelsPerMeter = 0;  // biXPelsPerMeter
+  int32_t yPelsPerMeter = 0;  // biYPelsPerMeter
+  uint32_t clrUsed = 0;       // biClrUsed
+  uint32_t clrImportant = 0;  // biClrImportant
+
+  bool operator==(const BitmapInfoHeader&) const = default;
+};
 inline constexpr size_t kBitmapInfoSize = 40;
+// Where biHeight ends: a format at least this long gives the frame size.
+inline constexpr size_t kBitmapFrameSizeEnd = 12;
+// A field that does not fit whole in the span is read as 0, and is not
+// written: a short format gives what it has, and loading a longer one,
+// changing a field and storing it back leaves every other byte as it was.
+void StoreBitmapInfoHeader(const BitmapInfoHeader& header, std::span<uint8_t> out);
+BitmapInfoHeader LoadBitmapInfoHeader(std::span<const uint8_t> in);
+// The header of frames of width x height as this program writes it: one
+// plane, the rest 0.
+BitmapInfoHeader MakeBitmapInfoHeader(int32_t width, int32_t height, uint16_t bitCount,
+                                      uint32_t compression);
 
 // RIFF sizes are 32-bit, and the readers that matter treat them as signed:
 // no chunk, list or index offset may pass this.

@@ -120,7 +120,9 @@ int32_t AVIVideoData::Open() {
   if (streamHeader_.rate == 0 || streamHeader_.scale == 0)
     return kErrBadFile;
   streamHeader_.handler = kFourCCOrvt;
-  StoreLe32(format_.data() + kBitmapCompressionOffset, kFourCCOrvt);
+  BitmapInfoHeader bitmap = LoadBitmapInfoHeader(format_);
+  bitmap.compression = kFourCCOrvt;
+  StoreBitmapInfoHeader(bitmap, format_);
 
   const uint32_t number = static_cast<uint32_t>(stream_);
   const uint8_t h0 = static_cast<uint8_t>(streamHeader_.handler);

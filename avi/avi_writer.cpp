@@ -83,7 +83,7 @@ int32_t AviWriterAddStream(AviWriter& w, int32_t* streamNumber, const StreamHead
   const auto* bytes = static_cast<const uint8_t*>(format);
   if (header.type == kFourCCAuds && formatSize < kWaveFormatMinSize)
     return kErrBadParameter;
-  if (header.type == kFourCCVids && formatSize < kBitmapHeightOffset + 4)
+  if (header.type == kFourCCVids && formatSize < kBitmapFrameSizeEnd)
     return kErrBadParameter;
   if (formatSize > kRiffMaxSize - kAviMinMoviStart)
     return kErrBadParameter;
@@ -110,8 +110,9 @@ int32_t AviWriterAddStream(AviWriter& w, int32_t* streamNumber, const StreamHead
     }
   }
   if (sh.type == kFourCCVids) {
-    const uint32_t width = LoadLe32(bytes + kBitmapWidthOffset);
-    const uint32_t height = LoadLe32(bytes + kBitmapHeightOffset);
+    const BitmapInfoHeader bitmap = LoadBitmapInfoHeader({bytes, formatSize});
+    const uint32_t width = static_cast<uint32_t>(bitmap.width);
+    const uint32_t height = static_cast<uint32_t>(bitmap.height);
     if (width > w.mainHeader.width)
       w.mainHeader.width = width;
     if (height > w.mainHeader.height)

@@ -159,8 +159,9 @@ bool TransitionTo(ExportProgress* progress, const std::string& sourcePath,
   } catch (const std::bad_alloc&) {
     return Refuse(kErrNoMemory, kExportCaption, outPath, outcome);
   }
-  if (format.size() >= kBitmapBitCountOffset + 2)
-    StoreLe16(format.data() + kBitmapBitCountOffset, 32);  // biBitCount
+  BitmapInfoHeader bitmap = LoadBitmapInfoHeader(format);
+  bitmap.bitCount = 32;
+  StoreBitmapInfoHeader(bitmap, format);
 
   ExportSession session(progress, outPath, outcome);
   int32_t result =
@@ -216,10 +217,11 @@ bool MaskSequenceTo(ExportProgress* progress, const std::string& sourcePath, std
   if (source.GetStatus() != kOk)
     return Refuse(kErrNoFile, "Open AVI", sourcePath, outcome);
   const int32_t formatSize = source.GetFormatSize();
-  if (formatSize < static_cast<int32_t>(kBitmapHeightOffset + 4))
+  if (formatSize < static_cast<int32_t>(kBitmapFrameSizeEnd))
     return Refuse(kErrBadFile, "Open AVI", sourcePath, outcome);
-  const uint32_t width = LoadLe32(source.GetFormat() + kBitmapWidthOffset);
-  const uint32_t height = LoadLe32(source.GetFormat() + kBitmapHeightOffset);
+  const BitmapInfoHeader bitmap = source.GetBitmapInfo();
+  const uint32_t width = static_cast<uint32_t>(bitmap.width);
+  const uint32_t height = static_cast<uint32_t>(bitmap.height);
   if (width > static_cast<uint32_t>(kExportMaxWidth) ||
       height > static_cast<uint32_t>(kExportMaxHeight)) {
     return Refuse(kErrBadFile, "Open AVI", sourcePath, outcome);

@@ -1,6 +1,5 @@
 #include "avi/mask_picture.h"
 
-#include "avi/avi_format.h"
 #include "avi/export.h"
 #include "support/buffered_file.h"
 #include "support/error_codes.h"
@@ -13,9 +12,10 @@ int32_t ReadMaskPicture(const std::string& path, std::span<uint8_t> pixels, Mask
   uint8_t header[kMaskHeaderSize];
   if (!file.ReadExact(header, sizeof header))
     return kErrCannotRead;
-  const int32_t width = LoadLe16(header + 12);   // image width
-  const int32_t height = LoadLe16(header + 14);  // image height
-  const int32_t depth = header[16];              // pixel depth
+  const TargaHeader h = LoadTargaHeader(header);
+  const int32_t width = h.width;
+  const int32_t height = h.height;
+  const int32_t depth = h.pixelDepth;
   if (width == 0 || width > kExportMaxWidth || height < kMaskPictureMinLines)
     return kErrBadFile;
   if (depth != 24 && depth != 32)

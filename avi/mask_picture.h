@@ -4,7 +4,7 @@
 #include <span>
 #include <string>
 
-#include "wipe/targa_pattern.h"
+#include "wipe/targa_format.h"
 
 // One picture of a mask sequence: an uncompressed TARGA whose pixel data
 // follows its 18-byte header directly and is taken as bottom-up, whatever

@@ -7,12 +7,7 @@
 VideoData::VideoData() : VideoData(640, 480) {}
 
 VideoData::VideoData(int32_t width, int32_t height) {
-  StoreLe32(format_ + 0, kBitmapInfoSize);                     // biSize
-  StoreLe32(format_ + 4, static_cast<uint32_t>(width));        // biWidth
-  StoreLe32(format_ + 8, static_cast<uint32_t>(height));       // biHeight
-  StoreLe16(format_ + 12, 1);                                  // biPlanes
-  StoreLe16(format_ + kBitmapBitCountOffset, 32);              // biBitCount
-  StoreLe32(format_ + kBitmapCompressionOffset, kFourCCOrvt);  // biCompression
+  StoreBitmapInfoHeader(MakeBitmapInfoHeader(width, height, 32, kFourCCOrvt), format_);
 }
 
 int32_t VideoData::GetStatus() const {

@@ -31,6 +31,10 @@ class VideoData {
   // The bitmap format of the frames ("strf" payload), GetFormatSize bytes.
   virtual const uint8_t* GetFormat() const;
   virtual int32_t GetFormatSize() const;
+  // GetFormat as a bitmap header; the fields a short format lacks are 0.
+  BitmapInfoHeader GetBitmapInfo() const {
+    return LoadBitmapInfoHeader({GetFormat(), static_cast<size_t>(GetFormatSize())});
+  }
   virtual const std::string& GetFileName() const;
   // Copies frame frameNumber, as stored, into buffer and sets size to its
   // byte count. A number outside 0 .. GetFrameCount() - 1 gives the empty

@@ -84,14 +84,12 @@ void PrintHeaders(const AVIVideoData& file) {
       static_cast<int>(file.StreamNumber()), FourCCText(s.type).c_str(),
       FourCCText(s.handler).c_str(), s.flags, s.scale, s.rate, file.GetFrameRate(), s.start,
       s.length, s.suggestedBufferSize, s.quality, s.sampleSize);
-  const uint8_t* f = file.GetFormat();
   const int32_t size = file.GetFormatSize();
   if (size >= static_cast<int32_t>(kBitmapInfoSize)) {
+    const BitmapInfoHeader f = file.GetBitmapInfo();
     std::printf("format   %d bytes  %dx%d  %u bits  compression %s\n", static_cast<int>(size),
-                static_cast<int>(LoadLe32(f + kBitmapWidthOffset)),
-                static_cast<int>(LoadLe32(f + kBitmapHeightOffset)),
-                LoadLe16(f + kBitmapBitCountOffset),
-                FourCCText(LoadLe32(f + kBitmapCompressionOffset)).c_str());
+                static_cast<int>(f.width), static_cast<int>(f.height), f.bitCount,
+                FourCCText(f.compression).c_str());
   } else {
     std::printf("format   %d bytes\n", static_cast<int>(size));
   }
@@ -118,11 +116,11 @@ std::vector<FieldSize> FieldSizes(const AVIVideoData& file) {
       sizes.push_back(size);
   };
   add(file.GetMainHeader().width, file.GetMainHeader().height);
-  if (file.GetFormatSize() >= static_cast<int32_t>(kBitmapHeightOffset + 4)) {
-    const int32_t height = static_cast<int32_t>(LoadLe32(file.GetFormat() + kBitmapHeightOffset));
-    add(LoadLe32(file.GetFormat() + kBitmapWidthOffset),
-        static_cast<uint32_t>(height < 0 ? -static_cast<int64_t>(height) : height));
-  }
+  // A format too short for the frame size gives a width or height of 0.
+  const BitmapInfoHeader bitmap = file.GetBitmapInfo();
+  add(static_cast<uint32_t>(bitmap.width),
+      static_cast<uint32_t>(bitmap.height < 0 ? -static_cast<int64_t>(bitmap.height)
+                                              : bitmap.height));
   return sizes;
 }
 

@@ -91,8 +91,8 @@ std::string WhyNotCardRecording(const AVIVideoData& file) {
              " declared streams is a video stream ('vids')";
     case Problem::kHandler: {
       std::string found = "its video stream's handler is " + FourCCName(stream.handler);
-      if (file.GetFormatSize() >= static_cast<int32_t>(kBitmapCompressionOffset + 4)) {
-        const uint32_t compression = LoadLe32(file.GetFormat() + kBitmapCompressionOffset);
+      if (file.GetFormatSize() >= static_cast<int32_t>(kBitmapInfoSize)) {
+        const uint32_t compression = file.GetBitmapInfo().compression;
         found += compression == 0 ? " (uncompressed frames)"
                                   : " (frames " + FourCCName(compression) + ")";
       }

@@ -33,12 +33,8 @@ struct MakeSourceOptions {
 // JPEG picture, as the card's capture writes them.
 std::vector<uint8_t> BitmapFormat(const VideoStandard& standard) {
   std::vector<uint8_t> format(kBitmapInfoSize, 0);
-  StoreLe32(format.data(), kBitmapInfoSize);  // biSize
-  StoreLe32(format.data() + kBitmapWidthOffset, static_cast<uint32_t>(standard.width));
-  StoreLe32(format.data() + kBitmapHeightOffset, static_cast<uint32_t>(standard.height));
-  StoreLe16(format.data() + 12, 1);                                  // biPlanes
-  StoreLe16(format.data() + kBitmapBitCountOffset, 24);              // biBitCount
-  StoreLe32(format.data() + kBitmapCompressionOffset, kFourCCOrvd);  // biCompression
+  StoreBitmapInfoHeader(MakeBitmapInfoHeader(standard.width, standard.height, 24, kFourCCOrvd),
+                        format);
   return format;
 }
 

@@ -66,9 +66,10 @@ double CheckSource(const std::string& path, const VideoStandard& standard) {
   const std::unique_ptr<AVIVideoData> source = OpenCardRecording(path, kCommand);
   if (!source)
     return 0.0;
-  if (source->GetFormatSize() >= 12) {
-    const int32_t w = static_cast<int32_t>(LoadLe32(source->GetFormat() + kBitmapWidthOffset));
-    const int32_t h = static_cast<int32_t>(LoadLe32(source->GetFormat() + kBitmapHeightOffset));
+  if (source->GetFormatSize() >= static_cast<int32_t>(kBitmapFrameSizeEnd)) {
+    const BitmapInfoHeader bitmap = source->GetBitmapInfo();
+    const int32_t w = bitmap.width;
+    const int32_t h = bitmap.height;
     if (w != standard.width || h != standard.height) {
       std::fprintf(stderr,
                    "transition: note: the source's frames are %dx%d, the %s alpha %dx%d; "

@@ -31,7 +31,7 @@ void CheckRefused(AVIVideoData& source, std::span<uint8_t> buffer) {
 void CheckHeaders(const AVIVideoData& source) {
   if (source.GetHandler() != kFourCCOrvt ||
       source.GetFormatSize() < static_cast<int32_t>(kBitmapInfoSize) ||
-      LoadLe32(source.GetFormat() + kBitmapCompressionOffset) != kFourCCOrvt) {
+      source.GetBitmapInfo().compression != kFourCCOrvt) {
     __builtin_trap();
   }
   const double rate = source.GetFrameRate();

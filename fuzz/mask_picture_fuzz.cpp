@@ -4,13 +4,14 @@
 // byte of each pixel of the right picture line, counted from the top.
 #include <cstddef>
 #include <cstdint>
+#include <span>
 #include <vector>
 
-#include "avi/avi_format.h"
 #include "avi/export.h"
 #include "avi/mask_picture.h"
 #include "fuzz/fuzz_input_file.h"
 #include "support/error_codes.h"
+#include "wipe/targa_format.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static const FuzzInputFile input("mask.tga");
@@ -34,9 +35,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }
   if (size < kMaskHeaderSize)
     __builtin_trap();
-  const int32_t width = LoadLe16(data + 12);
-  const int32_t height = LoadLe16(data + 14);
-  const int32_t depth = data[16];
+  const TargaHeader header = LoadTargaHeader(std::span(data, size).first<kTargaHeaderSize>());
+  const int32_t width = header.width;
+  const int32_t height = header.height;
+  const int32_t depth = header.pixelDepth;
   if (mask.width != width || mask.height != height || mask.bytesPerPixel * 8 != depth)
     __builtin_trap();
   if (width < 1 || width > kExportMaxWidth || height < kMaskPictureMinLines ||

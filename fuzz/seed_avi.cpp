@@ -40,12 +40,7 @@ StreamHeader VideoHeader(uint32_t handler) {
 
 SeedBytes BitmapFormat(uint32_t handler) {
   SeedBytes f(kBitmapInfoSize, 0);
-  StoreLe32(f.data(), kBitmapInfoSize);
-  StoreLe32(f.data() + kBitmapWidthOffset, 640);
-  StoreLe32(f.data() + kBitmapHeightOffset, 480);
-  StoreLe16(f.data() + 12, 1);
-  StoreLe16(f.data() + kBitmapBitCountOffset, 32);
-  StoreLe32(f.data() + kBitmapCompressionOffset, handler);
+  StoreBitmapInfoHeader(MakeBitmapInfoHeader(640, 480, 32, handler), f);
   return f;
 }
 

@@ -3,14 +3,7 @@
 #include <new>
 
 #include "support/error_codes.h"
-
-namespace {
-
-uint16_t ReadLe16(const uint8_t* p) {
-  return static_cast<uint16_t>(p[0] | (p[1] << 8));
-}
-
-}  // namespace
+#include "wipe/targa_format.h"
 
 int32_t ReadTargaPattern(BufferedFile& file, GreyImage& pattern) {
   pattern.Release();
@@ -19,16 +12,13 @@ int32_t ReadTargaPattern(BufferedFile& file, GreyImage& pattern) {
   if (!file.ReadExact(header, sizeof header))
     return kErrCannotRead;
 
-  const uint8_t idLength = header[0];
-  const uint8_t colourMapType = header[1];
-  const uint8_t imageType = header[2];
-  const uint16_t width = ReadLe16(header + 12);
-  const uint16_t height = ReadLe16(header + 14);
-  const uint8_t depth = header[16];
-  const uint8_t descriptor = header[17];
-  if (idLength != 0 || colourMapType != 0 || imageType != 2)
+  const TargaHeader h = LoadTargaHeader(header);
+  const uint16_t width = h.width;
+  const uint16_t height = h.height;
+  const uint8_t depth = h.pixelDepth;
+  if (h.idLength != 0 || h.colourMapType != 0 || h.imageType != kTargaTrueColour)
     return kErrBadFile;
-  if (!((depth == 24 && descriptor == 0) || (depth == 32 && descriptor == 8)))
+  if (!((depth == 24 && h.descriptor == 0) || (depth == 32 && h.descriptor == 8)))
     return kErrBadFile;
   // An empty picture has nothing to wipe and nothing to scale.
   if (width == 0 || height == 0)

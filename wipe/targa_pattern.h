@@ -5,9 +5,6 @@
 #include "support/buffered_file.h"
 #include "wipe/grey_image.h"
 
-// Size of the TARGA header this reader accepts; the pixels follow it.
-inline constexpr int kTargaHeaderSize = 18;
-
 // Reads an uncompressed true-colour TARGA (24 bits, descriptor 0, or 32 bits,
 // descriptor 8; bottom row first) into a grey pattern, taking the last byte
 // of every pixel: red of a 24-bit picture, alpha of a 32-bit one.

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "support/error_codes.h"
-#include "wipe/targa_pattern.h"
+#include "wipe/targa_format.h"
 
 int32_t WriteTargaGrey(const std::string& path, const GreyImage& image, int32_t depth) {
   if ((depth != 24 && depth != 32) || image.width <= 0 || image.height <= 0 ||
@@ -13,14 +13,14 @@ int32_t WriteTargaGrey(const std::string& path, const GreyImage& image, int32_t 
       image.pixels.size() != static_cast<size_t>(image.width) * image.height) {
     return kErrBadParameter;
   }
-  uint8_t header[kTargaHeaderSize] = {};
-  header[2] = 2;  // uncompressed true-colour
-  header[12] = static_cast<uint8_t>(image.width & 0xFF);
-  header[13] = static_cast<uint8_t>(image.width >> 8);
-  header[14] = static_cast<uint8_t>(image.height & 0xFF);
-  header[15] = static_cast<uint8_t>(image.height >> 8);
-  header[16] = static_cast<uint8_t>(depth);
-  header[17] = depth == 32 ? 8 : 0;  // 8 attribute bits, bottom-left origin
+  TargaHeader h;
+  h.imageType = kTargaTrueColour;
+  h.width = static_cast<uint16_t>(image.width);
+  h.height = static_cast<uint16_t>(image.height);
+  h.pixelDepth = static_cast<uint8_t>(depth);
+  h.descriptor = depth == 32 ? 8 : 0;  // 8 attribute bits, bottom-left origin
+  uint8_t header[kTargaHeaderSize];
+  StoreTargaHeader(h, header);
 
   struct Closer {
     void operator()(std::FILE* f) const { std::fclose(f); }

@@ -99,14 +99,10 @@ inline Bytes DeviceFrame(uint32_t seed, size_t payloadSize = 32) {
   return f;
 }
 
-inline Bytes BitmapFormat(uint32_t width, uint32_t height, uint32_t compression = kFourCCOrvt) {
+inline Bytes BitmapFormat(int32_t width, int32_t height, uint32_t compression = kFourCCOrvt,
+                          uint16_t bitCount = 24) {
   Bytes f(kBitmapInfoSize, 0);
-  StoreLe32(f.data(), kBitmapInfoSize);
-  StoreLe32(f.data() + kBitmapWidthOffset, width);
-  StoreLe32(f.data() + kBitmapHeightOffset, height);
-  StoreLe16(f.data() + 12, 1);
-  StoreLe16(f.data() + kBitmapBitCountOffset, 24);
-  StoreLe32(f.data() + kBitmapCompressionOffset, compression);
+  StoreBitmapInfoHeader(MakeBitmapInfoHeader(width, height, bitCount, compression), f);
   return f;
 }
 

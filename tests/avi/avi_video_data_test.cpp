@@ -43,10 +43,9 @@ TEST(VideoDataTest, PlainSourceGivesOneEmptyFrame) {
   EXPECT_EQ(plain.GetQuality(), 10000);
   EXPECT_EQ(plain.GetFileName(), "");
   ASSERT_EQ(plain.GetFormatSize(), 40);
-  Bytes want = BitmapFormat(768, 576);
-  StoreLe16(want.data() + kBitmapBitCountOffset, 32);
-  EXPECT_EQ(Bytes(plain.GetFormat(), plain.GetFormat() + 40), want);
-  EXPECT_EQ(LoadLe32(VideoData().GetFormat() + kBitmapWidthOffset), 640u);
+  EXPECT_EQ(Bytes(plain.GetFormat(), plain.GetFormat() + 40),
+            BitmapFormat(768, 576, kFourCCOrvt, 32));
+  EXPECT_EQ(VideoData().GetBitmapInfo().width, 640);
 
   Bytes buffer(8, 0xFF);
   int32_t size = 0;
@@ -92,7 +91,7 @@ TEST_F(AviVideoDataTest, AcceptsOrvdAndReportsOrvt) {
   AVIVideoData source(Write(SimpleAvi(frames_, kFourCCOrvd).Build()));
   ASSERT_EQ(source.GetStatus(), kOk);
   EXPECT_EQ(source.GetHandler(), kFourCCOrvt);
-  EXPECT_EQ(LoadLe32(source.GetFormat() + kBitmapCompressionOffset), kFourCCOrvt);
+  EXPECT_EQ(source.GetBitmapInfo().compression, kFourCCOrvt);
   EXPECT_EQ(source.FrameIds(), (std::array<uint32_t, 4>{FourCC("00dc"), FourCC("00db"),
                                                         FourCC("00OR"), FourCC("00VT")}));
 }

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -15,6 +16,7 @@
 #include "avi/device_frame.h"
 #include "avi/export_progress.h"
 #include "tests/avi/avi_test_support.h"
+#include "wipe/targa_format.h"
 #include "wipe/transition_table.h"
 
 namespace exporttest {
@@ -143,12 +145,14 @@ struct MaskShape {
 // A TARGA picture as a mask sequence stores it: bottom row first, the mask
 // in the first (blue) byte, other channels holding something else.
 inline Bytes MaskTarga(int32_t n, const MaskShape& shape, size_t cutPixels = 0) {
-  Bytes file(18, 0);
-  file[2] = 2;
-  StoreLe16(file.data() + 12, static_cast<uint16_t>(shape.width));
-  StoreLe16(file.data() + 14, static_cast<uint16_t>(shape.height));
-  file[16] = static_cast<uint8_t>(shape.depth);
-  file[17] = shape.depth == 32 ? 8 : 0;
+  TargaHeader header;
+  header.imageType = kTargaTrueColour;
+  header.width = static_cast<uint16_t>(shape.width);
+  header.height = static_cast<uint16_t>(shape.height);
+  header.pixelDepth = static_cast<uint8_t>(shape.depth);
+  header.descriptor = shape.depth == 32 ? 8 : 0;
+  Bytes file(kTargaHeaderSize, 0);
+  StoreTargaHeader(header, std::span(file).first<kTargaHeaderSize>());
   const int32_t bytes = std::max(shape.depth / 8, 1);
   for (int32_t stored = 0; stored < shape.height; ++stored) {
     const int32_t m = shape.height - 1 - stored;

@@ -120,8 +120,8 @@ TEST_F(ExportTransitionTest, WithoutSourceFramesHoldOnlyTheTwoAlphaBlocks) {
     EXPECT_EQ(stream.rate, c.streamRate);
     EXPECT_EQ(stream.quality, 10000u);
     ASSERT_EQ(file.GetFormatSize(), 40);
-    EXPECT_EQ(LoadLe16(file.GetFormat() + kBitmapBitCountOffset), 32);
-    EXPECT_EQ(LoadLe32(file.GetFormat() + kBitmapWidthOffset), static_cast<uint32_t>(kWidth));
+    EXPECT_EQ(file.GetBitmapInfo().bitCount, 32);
+    EXPECT_EQ(file.GetBitmapInfo().width, kWidth);
     // Every chunk a key frame "00dc": the index closes the file.
     const Bytes bytes = ReadAll(out_);
     ASSERT_GE(bytes.size(), c.frames * kIndexEntrySize);
@@ -183,9 +183,8 @@ TEST_F(ExportTransitionTest, CopiesVideoBlocksOfTheSourceAndDropsTheRest) {
   EXPECT_EQ(file.GetStreamHeader().quality, 7777u);
   // The source's format, with 32 bits a pixel; the main header takes its
   // larger size.
-  Bytes format = BitmapFormat(640, 480, kFourCCOrvt);
-  StoreLe16(format.data() + kBitmapBitCountOffset, 32);
-  EXPECT_EQ(Bytes(file.GetFormat(), file.GetFormat() + file.GetFormatSize()), format);
+  EXPECT_EQ(Bytes(file.GetFormat(), file.GetFormat() + file.GetFormatSize()),
+            BitmapFormat(640, 480, kFourCCOrvt, 32));
   EXPECT_EQ(file.GetMainHeader().width, 640u);
   EXPECT_EQ(file.GetMainHeader().height, 480u);
 }

@@ -55,7 +55,7 @@ TEST(MakeSourceCommandTest, WritesACardRecordingOfJpegFields) {
     AVIVideoData file((dir / "s.avi").string());
     ASSERT_EQ(file.GetStatus(), kOk);
     EXPECT_EQ(file.GetFrameCount(), 3);
-    EXPECT_EQ(LoadLe32(file.GetFormat() + kBitmapWidthOffset), static_cast<uint32_t>(width));
+    EXPECT_EQ(file.GetBitmapInfo().width, width);
     std::vector<uint8_t> buffer(kSourceFrameCapacity);
     std::vector<uint8_t> previous;
     for (int32_t i = 0; i < 3; ++i) {
@@ -199,9 +199,11 @@ TEST(InspectCommandTest, AlphaFieldThatDoesNotDecodeIsReported) {
   StreamHeader stream;
   stream.type = kFourCCVids;
   stream.handler = kFourCCOrvt;
+  BitmapInfoHeader bitmap;
+  bitmap.width = 64;
+  bitmap.height = 32;
   std::vector<uint8_t> format(kBitmapInfoSize, 0);
-  StoreLe32(format.data() + kBitmapWidthOffset, 64);
-  StoreLe32(format.data() + kBitmapHeightOffset, 32);
+  StoreBitmapInfoHeader(bitmap, format);
   ASSERT_EQ(AviWriterAddStream(*writer, nullptr, stream, format.data(), format.size()), kOk);
   ASSERT_EQ(AviWriterWriteChunk(*writer, 0, builder.Frame().data(), builder.Size(), ChunkType("dc"),
                                 kIndexKeyFrame),

@@ -5,10 +5,12 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <span>
 #include <string>
 #include <vector>
 
 #include "support/error_codes.h"
+#include "wipe/targa_format.h"
 #include "wipe/targa_writer.h"
 
 namespace {
@@ -46,16 +48,16 @@ class TargaPatternTest : public ::testing::Test {
 
 std::vector<uint8_t> Header(int width, int height, int depth, int descriptor, int type = 2,
                             int idLength = 0, int mapType = 0) {
+  TargaHeader header;
+  header.idLength = static_cast<uint8_t>(idLength);
+  header.colourMapType = static_cast<uint8_t>(mapType);
+  header.imageType = static_cast<uint8_t>(type);
+  header.width = static_cast<uint16_t>(width);
+  header.height = static_cast<uint16_t>(height);
+  header.pixelDepth = static_cast<uint8_t>(depth);
+  header.descriptor = static_cast<uint8_t>(descriptor);
   std::vector<uint8_t> h(kTargaHeaderSize, 0);
-  h[0] = static_cast<uint8_t>(idLength);
-  h[1] = static_cast<uint8_t>(mapType);
-  h[2] = static_cast<uint8_t>(type);
-  h[12] = static_cast<uint8_t>(width);
-  h[13] = static_cast<uint8_t>(width >> 8);
-  h[14] = static_cast<uint8_t>(height);
-  h[15] = static_cast<uint8_t>(height >> 8);
-  h[16] = static_cast<uint8_t>(depth);
-  h[17] = static_cast<uint8_t>(descriptor);
+  StoreTargaHeader(header, std::span(h).first<kTargaHeaderSize>());
   return h;
 }
 
@@ -179,7 +181,7 @@ TEST_F(TargaPatternTest, ReadsImageMagickFilesWithTheRightValuesAndOrientation) 
     ASSERT_TRUE(file.Open(out));
     uint8_t header[kTargaHeaderSize];
     ASSERT_TRUE(file.ReadExact(header, sizeof header));
-    EXPECT_EQ(header[16], k.depth) << k.name;
+    EXPECT_EQ(LoadTargaHeader(header).pixelDepth, k.depth) << k.name;
     file.Close();
 
     GreyImage pattern;
