@@ -125,13 +125,13 @@ int32_t ReplacingFile::Create(const std::string& target) {
   } else {
     fchmod(fd, DefaultMode());
   }
-  stream_ = fdopen(fd, "wb");
+  stream_.reset(fdopen(fd, "wb"));
   if (!stream_) {
     close(fd);
     RemoveTemporary();
     return kErrNoFile;
   }
-  std::setvbuf(stream_, nullptr, _IOFBF, kStreamBuffer);
+  std::setvbuf(stream_.get(), nullptr, _IOFBF, kStreamBuffer);
   target_ = file;
   return kOk;
 }
@@ -148,12 +148,12 @@ int32_t ReplacingFile::OpenInPlace(const std::string& file) {
     close(fd);
     return kErrNoFile;
   }
-  stream_ = fdopen(fd, "wb");
+  stream_.reset(fdopen(fd, "wb"));
   if (!stream_) {
     close(fd);
     return kErrNoFile;
   }
-  std::setvbuf(stream_, nullptr, _IOFBF, kStreamBuffer);
+  std::setvbuf(stream_.get(), nullptr, _IOFBF, kStreamBuffer);
   target_ = file;
   inPlace_ = true;
   return kOk;
@@ -162,10 +162,9 @@ int32_t ReplacingFile::OpenInPlace(const std::string& file) {
 int32_t ReplacingFile::Commit() {
   if (!stream_)
     return kErrCannotWrite;
-  bool ok = std::fflush(stream_) == 0;
-  ok = ok && fsync(fileno(stream_)) == 0;
-  ok = std::fclose(stream_) == 0 && ok;
-  stream_ = nullptr;
+  bool ok = std::fflush(stream_.get()) == 0;
+  ok = ok && fsync(fileno(stream_.get())) == 0;
+  ok = CloseChecked(stream_) && ok;
   if (inPlace_) {
     inPlace_ = false;
     return ok ? kOk : kErrCannotWrite;
@@ -182,10 +181,7 @@ int32_t ReplacingFile::Commit() {
 }
 
 void ReplacingFile::Abandon() {
-  if (stream_) {
-    std::fclose(stream_);
-    stream_ = nullptr;
-  }
+  stream_.reset();
   inPlace_ = false;
   RemoveTemporary();
 }

@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <string>
 
+#include "support/stdio_file.h"
+
 // An output file written beside its target under a temporary name and moved
 // over the target only when the caller commits it. Until then the target, if
 // it existed, is untouched: a failed export leaves the previous file in
@@ -44,7 +46,7 @@ class ReplacingFile {
   static bool WouldWriteInPlace(const std::string& target);
 
   // The open stream while the file is being written, else null.
-  std::FILE* Stream() const { return stream_; }
+  std::FILE* Stream() const { return stream_.get(); }
   // The file written: the target with its links followed.
   const std::string& Target() const { return target_; }
   // Empty when the target is written in place.
@@ -64,7 +66,7 @@ class ReplacingFile {
   int32_t OpenInPlace(const std::string& file);
   void RemoveTemporary();
 
-  std::FILE* stream_ = nullptr;
+  StdioFile stream_;
   std::string target_;
   std::string temporary_;
   bool inPlace_ = false;

@@ -13,6 +13,8 @@
 #include <cstdlib>
 #include <string>
 
+#include "support/stdio_file.h"
+
 class FuzzInputFile {
  public:
   explicit FuzzInputFile(const char* name) {
@@ -34,11 +36,11 @@ class FuzzInputFile {
 
   // Replaces the file's contents with the input; false when it cannot.
   bool Write(const uint8_t* data, size_t size) const {
-    std::FILE* f = std::fopen(path_.c_str(), "wb");
+    StdioFile f(std::fopen(path_.c_str(), "wb"));
     if (!f)
       return false;
-    const bool written = size == 0 || std::fwrite(data, 1, size, f) == size;
-    return std::fclose(f) == 0 && written;
+    const bool written = size == 0 || std::fwrite(data, 1, size, f.get()) == size;
+    return CloseChecked(f) && written;
   }
 
  private:

@@ -3,8 +3,9 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
-#include <memory>
 #include <string>
+
+#include "support/stdio_file.h"
 
 // A file opened read-only with a read buffer: the one reader every parser of
 // outside bytes (patterns, masks, AVI files) goes through. 64-bit offsets.
@@ -36,13 +37,7 @@ class BufferedFile {
   uint64_t Size() const { return size_; }
 
  private:
-  struct Closer {
-    void operator()(std::FILE* f) const {
-      if (f)
-        std::fclose(f);
-    }
-  };
-  std::unique_ptr<std::FILE, Closer> file_;
+  StdioFile file_;
   std::string path_;
   uint64_t size_ = 0;
 };

@@ -1,10 +1,10 @@
 #include "wipe/targa_writer.h"
 
 #include <cstdio>
-#include <memory>
 #include <vector>
 
 #include "support/error_codes.h"
+#include "support/stdio_file.h"
 #include "wipe/targa_format.h"
 
 int32_t WriteTargaGrey(const std::string& path, const GreyImage& image, int32_t depth) {
@@ -22,10 +22,7 @@ int32_t WriteTargaGrey(const std::string& path, const GreyImage& image, int32_t 
   uint8_t header[kTargaHeaderSize];
   StoreTargaHeader(h, header);
 
-  struct Closer {
-    void operator()(std::FILE* f) const { std::fclose(f); }
-  };
-  std::unique_ptr<std::FILE, Closer> file(std::fopen(path.c_str(), "wb"));
+  StdioFile file(std::fopen(path.c_str(), "wb"));
   if (!file)
     return kErrCannotWrite;
 
@@ -40,7 +37,7 @@ int32_t WriteTargaGrey(const std::string& path, const GreyImage& image, int32_t 
     }
     ok = std::fwrite(row.data(), 1, row.size(), file.get()) == row.size();
   }
-  ok = std::fclose(file.release()) == 0 && ok;
+  ok = CloseChecked(file) && ok;
   if (!ok) {
     std::remove(path.c_str());
     return kErrCannotWrite;
