@@ -180,6 +180,31 @@ TEST_F(AviVideoDataTest, FindsFramesByEveryRoute) {
   }
 }
 
+// An empty frame ("ORV1" alone, or a chunk of no bytes, which reads as one)
+// as the last chunk of "movi": it ends exactly where "movi" does, and
+// without idx1 where the file does.
+TEST_F(AviVideoDataTest, ReadsALastFrameThatEndsExactlyAtTheEndOfMovi) {
+  const Bytes empty = Le32(kDeviceFrameMagic);
+  struct Case {
+    const char* name;
+    Bytes last;
+    bool withIdx1;
+    FrameTableOrigin want;
+  } cases[] = {{"ORV1 alone, idx1", empty, true, FrameTableOrigin::kRelativeIndex},
+               {"ORV1 alone, no idx1", empty, false, FrameTableOrigin::kMoviWalk},
+               {"no bytes, idx1", {}, true, FrameTableOrigin::kRelativeIndex},
+               {"no bytes, no idx1", {}, false, FrameTableOrigin::kMoviWalk}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    HandAvi avi = SimpleAvi({DeviceFrame(1), c.last});
+    avi.withIdx1 = c.withIdx1;
+    AVIVideoData source(Write(avi.Build()));
+    ASSERT_EQ(source.GetStatus(), kOk);
+    EXPECT_EQ(source.Origin(), c.want);
+    EXPECT_EQ(AllFrames(source), (std::vector<Bytes>{DeviceFrame(1), empty}));
+  }
+}
+
 TEST_F(AviVideoDataTest, RefusesMalformedFiles) {
   auto withMain = [&](auto change) {
     HandAvi avi = SimpleAvi(frames_);

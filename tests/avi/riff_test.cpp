@@ -70,6 +70,30 @@ TEST_F(RiffReaderTest, FindsChunksWithinTheirParentOnly) {
   EXPECT_EQ(again.Descend(list, &root, Find::kNext), kErrBadFile);
 }
 
+TEST_F(RiffReaderTest, FindsALastChunkThatEndsExactlyAtItsParentsEnd) {
+  struct Case {
+    const char* name;
+    Bytes payload;
+  } cases[] = {{"even payload", Text("abcd")}, {"empty", {}}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Bytes inner = Chunk(FourCC("frst"), Text("xyz"));
+    Append(inner, Chunk(FourCC("last"), c.payload));
+    Open(List(FourCC("TEST"), List(FourCC("list"), inner), kFourCCRiff));
+    RiffReader riff(file_);
+    RiffChunk root, list, last, none;
+    ASSERT_EQ(riff.Descend(root, nullptr, Find::kRiff, FourCC("TEST")), kOk);
+    ASSERT_EQ(riff.Descend(list, &root, Find::kList, FourCC("list")), kOk);
+    ASSERT_EQ(riff.Descend(last, &list, Find::kChunk, FourCC("last")), kOk);
+    EXPECT_EQ(last.size, c.payload.size());
+    EXPECT_EQ(last.End(), list.End());
+    ASSERT_EQ(riff.Ascend(last), kOk);
+    EXPECT_EQ(riff.Descend(none, &list, Find::kNext), RiffReader::kNotFound);
+    ASSERT_EQ(riff.Ascend(list), kOk);
+    EXPECT_EQ(riff.Descend(none, &root, Find::kNext), RiffReader::kNotFound);
+  }
+}
+
 TEST_F(RiffReaderTest, ToleratesMissingPadAtEndOfFile) {
   Bytes file = List(FourCC("TEST"), Chunk(FourCC("odd "), Text("abc")), kFourCCRiff);
   file.pop_back();  // the pad byte

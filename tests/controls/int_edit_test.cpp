@@ -124,6 +124,24 @@ TEST_F(IntEditTest, TextIsRewrittenInNormalFormOnFocusLossOrForcedWrite) {
   EXPECT_TRUE(window.TakePosts().empty()) << "only the user's changes are posted";
 }
 
+TEST_F(IntEditTest, ValuesBeyondEitherEndAreShownAsThatEnd) {
+  edit->SetRange(-10, 10);
+  struct Case {
+    int value;
+    const char* shown;
+  } cases[] = {{-50, "-10"}, {-11, "-10"}, {-10, "-10"}, {-9, "-9"},
+               {9, "9"},     {10, "10"},   {11, "10"},   {50, "10"}};
+  for (const Case& c : cases) {
+    edit->SetValue(c.value, true);
+    EXPECT_EQ(edit->text(), QString::fromLatin1(c.shown)) << c.value;
+  }
+  for (auto [typed, shown] : {std::pair{"-50", "-10"}, std::pair{"50", "10"}}) {
+    TypeAfresh(typed);
+    QTest::keyClick(edit, Qt::Key_Tab);
+    EXPECT_EQ(edit->text(), shown) << typed;
+  }
+}
+
 TEST_F(IntEditTest, SpinStepsByOneTenOrHundredAndTakesTheFocus) {
   struct Case {
     int start;
