@@ -17,7 +17,6 @@ namespace {
 
 constexpr int32_t kNtscStandard = 2;
 constexpr int32_t kInputWindowBit = 4;
-constexpr int32_t kRequestedFifoBytes = 0x400000;
 // Frames the card can have: interlaced, so an even number of lines, and no
 // side so long that a frame's byte count could overflow.
 constexpr int32_t kMaxFrameSide = 4096;
@@ -71,22 +70,23 @@ int32_t OrvaneDevice::Open() {
     return kErrNoMemory;
   }
 
-  if (card.vdc_register(kResourceBoard) == 0)
+  board = CardClaim(card, kResourceBoard);
+  if (!board.Held())
     return kErrResources;
 
-  if (card.vdc_register(kResourceAlpha) != 0) {
+  // The alpha memory and the mixer only for as long as they are set up,
+  // and only when the card lets the program have them.
+  if (const CardClaim alpha(card, kResourceAlpha); alpha.Held()) {
     card.vdc_Stop();
     card.vdc_ReleaseVideoFifo();
     card.vdc_ResetCounter(1, 0);
     std::fill(alphaMap.begin(), alphaMap.end(), uint8_t{0});
     card.vdc_SetFormat(frameWidth, frameHeight, 0, 0);
     card.vdc_put_alpha(alphaMap.data(), alphaMap.data(), frameWidth * (frameHeight / 2));
-    card.vdc_unregister(kResourceAlpha);
   }
-  if (card.vdc_register(kResourceMixer) != 0) {
+  if (const CardClaim mixer(card, kResourceMixer); mixer.Held()) {
     card.vdc_mixer_alpha_set(0);
     card.vdc_mixer_blender_set(2);
-    card.vdc_unregister(kResourceMixer);
   }
   initialised = true;
   return kOk;
@@ -98,23 +98,17 @@ int32_t OrvaneDevice::StartPlayback() {
   if (!HasPattern())
     return kErrNoMemory;
   const OrvinterApi& card = binding.Api();
-  if (card.vdc_register(kResourceFifoDma) == 0 || card.vdc_register(kResourceAlpha) == 0) {
-    return kErrResources;
+  const int64_t ringBytes = int64_t{frameWidth} * frameHeight + int64_t{kFifoGuardKiB} * 1024;
+  std::lock_guard guard(queueGuard);
+  if (session.HoldsAnything()) {
+    // Started again before a Stop: the card refuses the FIFO's DMA, which
+    // the held session has, and that session stays as it is.
+    PlaybackSession again;
+    return again.Claim(card, ringBytes);
   }
-  card.vdc_register(kResourceFrameInterrupt);
-
-  fifoSize = kRequestedFifoBytes;
-  fifoBase = card.vdc_AllocVideoFifo(&fifoSize);
-  if (fifoBase == nullptr) {
-    fifoSize = 0;
-    return kErrDriverMemory;
-  }
-  // The card gives room only for a frame plus the stretch its DMA reads
-  // ahead: a smaller ring would leave playback waiting for room for ever.
-  // StopPlayback gives it back.
-  const int64_t needed = int64_t{frameWidth} * frameHeight + int64_t{kFifoGuardKiB} * 1024;
-  if (fifoSize < needed)
-    return kErrDriverMemory;
+  const int32_t code = session.Claim(card, ringBytes);
+  if (code != kOk)
+    return code;
 
   card.vdc_SetFormat(frameWidth, frameHeight, 0, 0);
   card.vdc_Pause();
@@ -124,37 +118,25 @@ int32_t OrvaneDevice::StartPlayback() {
   return kOk;
 }
 
-void OrvaneDevice::ReleaseFifo() {
-  streaming = false;
-  const OrvinterApi& card = binding.Api();
-  if (fifoBase != nullptr) {
-    card.vdc_Stop();
-    card.vdc_ReleaseVideoFifo();
-  }
-  fifoSize = 0;
-  fifoBase = nullptr;
-}
-
 void OrvaneDevice::StopPlayback() {
   if (!initialised)
     return;
   std::lock_guard guard(queueGuard);
-  ReleaseFifo();
-  const OrvinterApi& card = binding.Api();
-  card.vdc_unregister(kResourceFifoDma);
-  card.vdc_unregister(kResourceFrameInterrupt);
-  card.vdc_unregister(kResourceAlpha);
+  streaming = false;
+  session.End();
 }
 
 void OrvaneDevice::Close() {
   if (!libraryLoaded)
     return;
   std::lock_guard guard(queueGuard);
-  ReleaseFifo();
-  const OrvinterApi& card = binding.Api();
+  streaming = false;
+  session.ReleaseFifo();
   Release(pattern);
   Release(alphaMap);
-  card.vdc_unregister_all();
+  binding.Api().vdc_unregister_all();
+  session.ForgetClaims();
+  board.Forget();
   initialised = false;
   binding.Unbind();
   libraryLoaded = false;
@@ -193,11 +175,13 @@ bool OrvaneDevice::QueueFrame(int32_t p1, int32_t p2, int32_t w) {
   const OrvinterApi& card = binding.Api();
   const int32_t frameBytes = frameWidth * frameHeight;
   const int32_t e = card.vdc_CheckFreeSize(frameBytes, kFifoGuardKiB);
+  const FifoLease& fifo = session.Fifo();
   // An offset outside the ring is no place to write to: no room either.
-  if (e < 0 || e >= fifoSize)
+  if (e < 0 || e >= fifo.Size())
     return false;
 
-  const size_t ring = static_cast<size_t>(fifoSize);
+  const size_t ring = static_cast<size_t>(fifo.Size());
+  uint8_t* const fifoBase = fifo.Base();
   const size_t fieldBytes = static_cast<size_t>(frameBytes) / 2;
   const size_t top = static_cast<size_t>(e);
   BuildTransitionTable(queueTables[0], p1, w);

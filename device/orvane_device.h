@@ -4,7 +4,9 @@
 #include <mutex>
 #include <vector>
 
+#include "device/card_claim.h"
 #include "device/orvinter_binding.h"
+#include "device/playback_session.h"
 #include "wipe/transition_table.h"
 
 // The program's one object for the video mixer card: the connection to the
@@ -29,10 +31,10 @@ class OrvaneDevice {
   // mismatch), sets FrameRate and the frame size from the card, clears the
   // card's alpha and sets its mixer. 0 or an error code.
   int32_t Open();
-  // Claims the streaming resources and the FIFO; 0 or an error code. After
-  // a failure the caller runs StopPlayback.
+  // Claims the streaming resources and the FIFO; 0 or an error code. What
+  // was claimed before a failure stays held until StopPlayback or Close.
   int32_t StartPlayback();
-  // Ends streaming and releases the playback resources.
+  // Ends streaming and gives back what StartPlayback claimed.
   void StopPlayback();
   // Releases everything and unloads the library; safe to call repeatedly.
   void Close();
@@ -53,8 +55,8 @@ class OrvaneDevice {
   int32_t FrameWidth() const { return frameWidth; }
   int32_t FrameHeight() const { return frameHeight; }
   int32_t FrameCounter() const { return frameCounter; }
-  int32_t FifoSize() const { return fifoSize; }
-  const uint8_t* FifoBase() const { return fifoBase; }
+  int32_t FifoSize() const { return session.Fifo().Size(); }
+  const uint8_t* FifoBase() const { return session.Fifo().Base(); }
   // Frame-size, field-split; empty until the first SetPattern.
   const std::vector<uint8_t>& Pattern() const { return pattern; }
   const std::vector<uint8_t>& AlphaMap() const { return alphaMap; }
@@ -66,8 +68,6 @@ class OrvaneDevice {
   void* LibrarySymbol(const char* name) const { return binding.Symbol(name); }
 
  private:
-  // Stops the card's FIFO playback and gives the FIFO back, if one is held.
-  void ReleaseFifo();
   bool HasPattern() const;
 
   bool libraryLoaded = false;
@@ -75,9 +75,7 @@ class OrvaneDevice {
   int32_t frameWidth = 640;
   int32_t frameHeight = 480;
   int32_t frameCounter = 0;
-  int32_t fifoSize = 0;
-  uint8_t* fifoBase = nullptr;  // borrowed from the library while allocated
-  bool streaming = false;       // StartPlayback succeeded; until the FIFO goes back
+  bool streaming = false;  // StartPlayback succeeded; until the FIFO goes back
   std::vector<uint8_t> pattern;
   std::vector<uint8_t> alphaMap;
   TransitionTable table{};
@@ -89,6 +87,10 @@ class OrvaneDevice {
   // and SetPattern.
   std::mutex queueGuard;
   OrvinterBinding binding;
+  // After the binding, whose table they call, so they go first.
+  CardClaim board;  // resource 2, from Open to Close
+  // The FIFO and the streaming resources, from StartPlayback to StopPlayback.
+  PlaybackSession session;
 };
 
 // The version of the card's library the program was written for.
