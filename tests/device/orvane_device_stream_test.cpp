@@ -93,6 +93,34 @@ TEST_F(StreamTest, FifoAllocationFailureGives10) {
   }
 }
 
+// Stop after a start that failed half way, or that did without the frame
+// interrupt, gives back what the start got and never a resource it was
+// refused: one held elsewhere stays its holder's.
+TEST_F(StreamTest, StopGivesBackNothingTheStartWasRefused) {
+  const struct {
+    const char* label;
+    std::initializer_list<ScopedCardEnv::Setting> env;
+    int32_t code;
+  } cases[] = {
+      {"9 held elsewhere", {{"ORVINTER_SIM_UNAVAILABLE", "9"}}, kErrResources},
+      {"7 held elsewhere", {{"ORVINTER_SIM_UNAVAILABLE", "7"}}, kErrResources},
+      {"8 held elsewhere", {{"ORVINTER_SIM_UNAVAILABLE", "8"}}, kOk},
+      {"no FIFO", {{"ORVINTER_SIM_FIFO_FAIL", "1"}}, kErrDriverMemory},
+  };
+  for (const auto& c : cases) {
+    OrvaneDevice device;
+    OpenWithPattern(device, c.env);
+    SimulatedCard card(device);
+    ASSERT_TRUE(card.Found());
+    EXPECT_EQ(device.StartPlayback(), c.code) << c.label;
+    device.StopPlayback();
+    EXPECT_EQ(card.strayReleases(), 0) << c.label;
+    for (int32_t n : {kResourceFifoDma, kResourceFrameInterrupt, kResourceAlpha}) {
+      EXPECT_EQ(device.Driver().vdc_is_registered(n), 0) << c.label << " resource " << n;
+    }
+  }
+}
+
 TEST_F(StreamTest, StartAndStopPlaybackClaimAndReleaseTheStreamingResources) {
   OrvaneDevice device;
   OpenWithPattern(device, {{"ORVINTER_SIM_FIFO_MAX", "2097152"}});
