@@ -64,7 +64,9 @@ TEST_F(DeviceGuardTest, CloseStopAndSetPatternWaitForTheFrameBeingQueued) {
 
     bool queued = false;
     Clock::time_point notYet = Clock::now();
-    std::thread worker([&] { queued = device.QueueFrame(0, 10, 48); });
+    // Joined however the test leaves this scope: a failed ASSERT below must
+    // not destroy a thread that still runs.
+    std::jthread worker([&] { queued = device.QueueFrame(0, 10, 48); });
     ASSERT_TRUE(QueryBegun(card, queries, notYet)) << c.label;
     c.act(device, picture);
     const Clock::time_point actDone = Clock::now();
@@ -87,7 +89,7 @@ TEST_F(DeviceGuardTest, QueueFrameNeverWaitsForTheGuard) {
   card.setFreeSizeDelay(kSlowQueryUs);
   const int32_t queries = card.freeSizeQueries();
   Clock::time_point notYet = Clock::now();
-  std::thread worker([&] { device.QueueFrame(0, 10, 48); });
+  std::jthread worker([&] { device.QueueFrame(0, 10, 48); });
   ASSERT_TRUE(QueryBegun(card, queries, notYet));
   // While one frame is on its way another call answers "no room" at once
   // instead of queueing behind it.

@@ -358,11 +358,12 @@ TEST_P(RealTimeStreamTest, CardKeepsUpForThreeSecondsWithoutUnderrunsOrProtocolE
     ++next;
   }
   ASSERT_GT(next, 5) << "the FIFO holds several frames";
-  std::atomic<bool> stop{false};
-  std::thread worker([&] {
+  // Asked to stop and joined however the test leaves: a failed ASSERT must
+  // not destroy a thread that still runs.
+  std::jthread worker([&](std::stop_token stop) {
     int32_t n = next;
     int32_t q1 = 0, q2 = 0;
-    while (!stop.load(std::memory_order_acquire)) {
+    while (!stop.stop_requested()) {
       sweep.Positions(n, q1, q2);
       if (device.QueueFrame(q1, q2, kWidth)) {
         ++n;
@@ -403,7 +404,7 @@ TEST_P(RealTimeStreamTest, CardKeepsUpForThreeSecondsWithoutUnderrunsOrProtocolE
   const int32_t errors = card.protocolErrors();
   const int32_t framesShown = card.framesShown();
   const Clock::time_point after = Clock::now();
-  stop.store(true, std::memory_order_release);
+  worker.request_stop();
   worker.join();
   device.StopPlayback();
 
