@@ -7,11 +7,11 @@
 
 #include "app/export_input_guard.h"
 #include "app/fx_templates.h"
+#include "app/program_state.h"
 #include "controls/ev_slider.h"
 #include "controls/int_edit.h"
 #include "controls/private_messages.h"
 #include "controls/time_code_edit.h"
-#include "device/orvane_device.h"
 #include "support/buffered_file.h"
 #include "support/error_codes.h"
 #include "support/output_name.h"
@@ -82,12 +82,14 @@ bool RefuseSourceAsOutput(const std::string& sourcePath, const std::string& outP
 }  // namespace
 
 TFxClient::TFxClient()
-    : TEDialog(kFxDialogTemplate), card(Device), playback(card, width, [this](int32_t code) {
+    : TEDialog(kFxDialogTemplate),
+      card(Device),
+      playback(card, width, StopFlag, [this](int32_t code) {
         // From the worker: the failure is handled on the dialog's thread.
         PostPrivateMessage(this, WM_DEVICEFAILURE, kPlaybackFailureTag, code);
       }) {
-  // The Duration control copies both when it is made; it takes the card's
-  // rate once the card is open.
+  // The Duration control is made with both; it takes the card's rate once
+  // the card is open.
   TimeDisplayMode = 1;
   FrameRate = kNtscFrameRate;
   StopFlag.store(1);
@@ -95,8 +97,8 @@ TFxClient::TFxClient()
   const int32_t w = width.load();
   const int32_t h = HalfWidth(w);
   preview = MakeItem<ImageControl>(kIdPreview);
-  timeEdit =
-      MakeItem<TimeCodeEdit>(kIdDuration, kDefaultDurationMs, kMinDurationMs, kMaxDurationMs);
+  timeEdit = MakeItem<TimeCodeEdit>(kIdDuration, kDefaultDurationMs, kMinDurationMs, kMaxDurationMs,
+                                    TimeDisplayMode, FrameRate);
   sliderFrame = Item(kIdSliderFrame);
   widthEdit = MakeItem<TIntEdit>(kIdWidth, 0, kMaxWidth);
   alphaEdit = MakeItem<TIntEdit>(kIdAlpha, -h, h + 255);
@@ -135,13 +137,14 @@ void TFxClient::SetupWindow() {
   Item(kIdImage)->setFocus(Qt::OtherFocusReason);
 
   // Reported once the set-up is over, so the message box has a window.
-  const int32_t code = Device.Open();
+  const int32_t code = Device.Open(VersionQuestionAsked);
   if (code != kOk) {
     PostPrivateMessage(this, WM_DEVICEFAILURE, kDeviceFailureTag, code);
     return;
   }
   // Durations are counted in the card's frames: on a PAL card one second
   // is 25 of them, which is what the frames cell must offer.
+  FrameRate = Device.FrameRate();
   timeEdit->SetFrameRate(FrameRate);
 }
 
@@ -327,7 +330,7 @@ void TFxClient::CmPlay() {
 }
 
 int32_t TFxClient::BeginPlay() {
-  // FrameRate is the card's by now: the device's Open set it.
+  // FrameRate is the card's by now: it was taken from the device's Open.
   return playback.Begin(DurationMs(), FrameRate);
 }
 

@@ -20,7 +20,8 @@ constexpr size_t kRing = 0x400000;
 void QueueSubject(benchmark::State& state, const char* standard, int32_t width, int32_t height) {
   OrvaneDevice device;
   setenv("ORVINTER_SIM_STANDARD", standard, 1);
-  const int32_t code = device.Open();
+  bool versionQuestionAsked = false;
+  const int32_t code = device.Open(versionQuestionAsked);
   unsetenv("ORVINTER_SIM_STANDARD");
   if (code != kOk || device.FrameWidth() != width || device.FrameHeight() != height) {
     state.SkipWithError("the simulated card did not open at this size");

@@ -46,9 +46,9 @@ int32_t TimeCodeEdit::LargestMax(int32_t mode, float fps) {
   return ms;
 }
 
-TimeCodeEdit::TimeCodeEdit(QWidget* parent, int id, int valueMs, int minMs, int maxMs,
-                           const QRect& geometry)
-    : QWidget(parent), id_(id), mode_(TimeDisplayMode), fps_(FrameRate) {
+TimeCodeEdit::TimeCodeEdit(QWidget* parent, int id, int valueMs, int minMs, int maxMs, int32_t mode,
+                           float fps, const QRect& geometry)
+    : QWidget(parent), id_(id), mode_(mode), fps_(fps) {
   const int32_t largest = LargestMax(mode_, fps_);
   assert(minMs >= 0 && minMs <= maxMs && maxMs <= largest && "time code range the cells can show");
   // Should an owner get it wrong anyway, stay within what the cells can show.

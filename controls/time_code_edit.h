@@ -12,16 +12,15 @@
 // edits one digit cell at a time with the keyboard or by dragging the mouse
 // vertically; the duration is held in milliseconds, clamped to a range. Every
 // change is sent to the parent as an edit-change command with the control's
-// id. Mode and frame rate are copied from TimeDisplayMode and FrameRate when
-// the control is made; later changes of the globals do not reach it, and
-// only SetFrameRate changes its rate.
+// id. Mode and frame rate are given when the control is made; only
+// SetFrameRate changes the rate later.
 class TimeCodeEdit : public QWidget {
  public:
   // Pointer travel that turns the current cell by one.
   static constexpr int kDragStepPixels = 8;
 
   // The range must satisfy 0 <= minMs <= maxMs <= LargestMax(mode, fps).
-  TimeCodeEdit(QWidget* parent, int id, int valueMs, int minMs, int maxMs,
+  TimeCodeEdit(QWidget* parent, int id, int valueMs, int minMs, int maxMs, int32_t mode, float fps,
                const QRect& geometry = {});
 
   // The largest maximum whose every value the cells can show at fps: below

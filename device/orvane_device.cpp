@@ -8,11 +8,6 @@
 #include "support/time_code.h"
 #include "wipe/field_split.h"
 
-bool VersionQuestionAsked = false;
-
-// Before every other static object of the program, so destroyed after them.
-OrvaneDevice Device __attribute__((init_priority(101)));
-
 namespace {
 
 constexpr int32_t kNtscStandard = 2;
@@ -33,7 +28,7 @@ void Release(std::vector<uint8_t>& buffer) {
 
 }  // namespace
 
-int32_t OrvaneDevice::Open() {
+int32_t OrvaneDevice::Open(bool& versionQuestionAsked) {
   // Opened once per run; a second call must not claim the board twice.
   if (initialised)
     return kOk;
@@ -42,14 +37,14 @@ int32_t OrvaneDevice::Open() {
   libraryLoaded = true;
   const OrvinterApi& card = binding.Api();
 
-  if (card.vdc_get_version() != kOrvinterVersion && !VersionQuestionAsked &&
+  if (card.vdc_get_version() != kOrvinterVersion && !versionQuestionAsked &&
       !CurrentPrompter().AskOkCancel("You have different version of Orvane DLL\nWork anyway?",
                                      "Load Orvane DLL")) {
     return kErrCancelled;
   }
-  VersionQuestionAsked = true;
+  versionQuestionAsked = true;
 
-  FrameRate = card.vdc_output_get_standart() == kNtscStandard ? kNtscFrameRate : kPalFrameRate;
+  frameRate = card.vdc_output_get_standart() == kNtscStandard ? kNtscFrameRate : kPalFrameRate;
 
   int32_t x = 0, y = 0, width = 0, height = 0;
   if ((card.vdc_input_get_enabled_window() & kInputWindowBit) != 0) {

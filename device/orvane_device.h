@@ -27,10 +27,13 @@ class OrvaneDevice {
   OrvaneDevice(const OrvaneDevice&) = delete;
   OrvaneDevice& operator=(const OrvaneDevice&) = delete;
 
-  // Binds the library, checks its version (asking once per process on a
-  // mismatch), sets FrameRate and the frame size from the card, clears the
-  // card's alpha and sets its mixer. 0 or an error code.
-  int32_t Open();
+  // Binds the library, checks its version, takes the frame rate and size
+  // from the card, clears the card's alpha and sets its mixer. 0 or an
+  // error code. On a version other than kOrvinterVersion the user is asked
+  // whether to go on, unless versionQuestionAsked is set; Open sets it once
+  // the version matched or the answer was OK, so that the question comes
+  // at most until it is once answered OK.
+  int32_t Open(bool& versionQuestionAsked);
   // Claims the streaming resources and the FIFO; 0 or an error code. What
   // was claimed before a failure stays held until StopPlayback or Close.
   int32_t StartPlayback();
@@ -52,6 +55,9 @@ class OrvaneDevice {
 
   bool LibraryLoaded() const { return libraryLoaded; }
   bool Initialised() const { return initialised; }
+  // Frames per second of the card's output standard, 29.97 or 25; 0 until
+  // Open asks the card.
+  float FrameRate() const { return frameRate; }
   int32_t FrameWidth() const { return frameWidth; }
   int32_t FrameHeight() const { return frameHeight; }
   int32_t FrameCounter() const { return frameCounter; }
@@ -72,6 +78,7 @@ class OrvaneDevice {
 
   bool libraryLoaded = false;
   bool initialised = false;
+  float frameRate = 0.0f;
   int32_t frameWidth = 640;
   int32_t frameHeight = 480;
   int32_t frameCounter = 0;
@@ -95,11 +102,3 @@ class OrvaneDevice {
 
 // The version of the card's library the program was written for.
 inline constexpr int32_t kOrvinterVersion = 1072;
-
-// Process-wide: the version question has been answered (or was not needed).
-extern bool VersionQuestionAsked;
-
-// The single device of the program. Constructed before any other static
-// object of the program and destroyed after all of them, so its Close is
-// the last thing to run.
-extern OrvaneDevice Device;

@@ -12,8 +12,6 @@
 #include "support/error_codes.h"
 #include "support/time_code.h"
 
-std::atomic<int32_t> StopFlag{1};
-
 namespace {
 
 // The step from normal to highest thread priority, in nice levels.
@@ -59,10 +57,6 @@ class RaisedThreadPriority {
   bool raised_ = false;
 };
 
-bool Stopping() {
-  return StopFlag.load(std::memory_order_acquire) != 0;
-}
-
 }  // namespace
 
 FieldPositions PassPositions(PlayPass pass, int32_t i, int32_t span, int32_t halfFrames) {
@@ -96,8 +90,13 @@ WorkerLauncher SetWorkerLauncher(WorkerLauncher launcher) {
   return previous;
 }
 
-Playback::Playback(PlayDevice& device, const std::atomic<int32_t>& width, PlaybackFailure onFailure)
-    : device_(device), width_(width), onFailure_(std::move(onFailure)) {}
+Playback::Playback(PlayDevice& device, const std::atomic<int32_t>& width,
+                   std::atomic<int32_t>& stopFlag, PlaybackFailure onFailure)
+    : device_(device), width_(width), stopFlag_(stopFlag), onFailure_(std::move(onFailure)) {}
+
+bool Playback::Stopping() const {
+  return stopFlag_.load(std::memory_order_acquire) != 0;
+}
 
 int32_t Playback::Begin(int32_t durationMs, float fps) {
   if (WorkerRunning())
@@ -117,7 +116,7 @@ int32_t Playback::Begin(int32_t durationMs, float fps) {
   }
   prefilled_ = frameIndex_;
 
-  StopFlag.store(0, std::memory_order_release);
+  stopFlag_.store(0, std::memory_order_release);
   if (!CurrentLauncher()(worker_, [this] { Worker(); }))
     return kErrFatal;
   return kOk;
@@ -128,7 +127,7 @@ void Playback::RunCard() {
 }
 
 void Playback::End() {
-  StopFlag.exchange(1, std::memory_order_acq_rel);
+  stopFlag_.exchange(1, std::memory_order_acq_rel);
   if (worker_.joinable())
     worker_.join();
   device_.StopPlayback();

@@ -14,11 +14,6 @@ class OrvaneDevice;
 // of the in pass; a worker thread keeps it filled while the card shows one
 // frame per frame period.
 
-// Nonzero: no playback worker may run. 1 from program start and after every
-// stop; cleared just before a worker starts, raised by an atomic exchange to
-// stop it. The worker tests it before and after every frame.
-extern std::atomic<int32_t> StopFlag;
-
 enum class PlayPass { In, Out };
 
 // The wipe positions of a frame's two fields.
@@ -104,9 +99,13 @@ using PlaybackFailure = std::function<void(int32_t code)>;
 class Playback {
  public:
   // width is the dialog's edge width, read anew for every frame queued.
-  // onFailure hears of a card that stopped taking frames (kErrVideoTimer);
-  // the worker goes on trying until End.
-  Playback(PlayDevice& device, const std::atomic<int32_t>& width, PlaybackFailure onFailure = {});
+  // stopFlag, nonzero, says no worker may run: Begin clears it just before
+  // the worker starts, End raises it by an atomic exchange, and the worker
+  // tests it before and after every frame. onFailure hears of a card that
+  // stopped taking frames (kErrVideoTimer); the worker goes on trying until
+  // End.
+  Playback(PlayDevice& device, const std::atomic<int32_t>& width, std::atomic<int32_t>& stopFlag,
+           PlaybackFailure onFailure = {});
   ~Playback() { End(); }
   Playback(const Playback&) = delete;
   Playback& operator=(const Playback&) = delete;
@@ -149,9 +148,11 @@ class Playback {
   bool RunPass(PlayPass pass);
   // After a try that found no room: reports a card without room for too long.
   void CheckCardTakesFrames();
+  bool Stopping() const;
 
   PlayDevice& device_;
   const std::atomic<int32_t>& width_;
+  std::atomic<int32_t>& stopFlag_;
   PlaybackFailure onFailure_;
   std::thread worker_;
   // The worker's own: when a frame last went in.

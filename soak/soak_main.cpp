@@ -29,6 +29,7 @@
 #include "app/fx_app.h"
 #include "app/fx_client.h"
 #include "app/fx_templates.h"
+#include "app/program_state.h"
 #include "app/sdi_dec_frame.h"
 #include "cardsim/simulated_card.h"
 #include "controls/drawing_objects.h"

@@ -1,8 +1,5 @@
 #include "support/file_data.h"
 
-FileData ImageFiles("TARGA Files (*.tga)|*.tga|All Files (*.*)|*.*", "tga");
-FileData AviFiles("AVI Files (*.avi)|*.avi|All Files (*.*)|*.*", "avi");
-
 namespace {
 
 // A path that reaches this length without a "." is left alone, as the name

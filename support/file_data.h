@@ -34,10 +34,6 @@ struct FileData {
   std::string initialDir;   // the folder of the last choice; empty at first
 };
 
-// The records of the program's two kinds of file.
-extern FileData ImageFiles;  // TARGA pictures
-extern FileData AviFiles;    // AVI files
-
 // One description/pattern pair of a filter list.
 struct FilterPair {
   std::string description;

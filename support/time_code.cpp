@@ -5,8 +5,9 @@
 #include <cstdio>
 #include <cstdlib>
 
+// The dialog's; here until the export and the command line take the rate
+// as an argument.
 float FrameRate = 25.0f;
-int32_t TimeDisplayMode = -1;
 
 namespace {
 

@@ -9,11 +9,11 @@
 // drop-frame time code: at 29.97 the frames field comes from the millisecond
 // remainder of each second.
 
-// Frames per second; 25 at start, then set by the dialog and the device.
+// Frames per second; 25 at start, then set by the dialog. The dialog's
+// value (see app/program_state.h); declared and defined here only while the
+// export and the command line still read it instead of taking the rate as
+// an argument.
 extern float FrameRate;
-// Text form of durations: 1 time code with frames, 2 frame count, anything
-// else time code with milliseconds. -1 at start.
-extern int32_t TimeDisplayMode;
 
 // 29.97 as the single-precision value every conversion uses.
 inline constexpr float kNtscFrameRate = 29.97f;

@@ -15,12 +15,10 @@
 #include "app/fx_app.h"
 #include "app/fx_client.h"
 #include "app/fx_templates.h"
+#include "app/program_state.h"
 #include "app/sdi_dec_frame.h"
 #include "controls/int_edit.h"
-#include "device/orvane_device.h"
-#include "support/file_data.h"
 #include "support/prompter.h"
-#include "support/time_code.h"
 #include "support/ui/file_dialogs.h"
 #include "tests/cardsim/card_library.h"
 #include "tests/cardsim/scoped_env.h"
@@ -32,14 +30,13 @@
 #include "wipe/transition_table.h"
 
 // The program's main window against the real simulated card, each test as a
-// fresh start: question not asked, default rates, no file chosen yet, and a
-// recording prompter that answers OK unless told otherwise.
+// fresh start: question not asked, no file chosen yet, and a recording
+// prompter that answers OK unless told otherwise. The dialog sets the rate
+// and the time display itself.
 class FxTest : public ::testing::Test {
  protected:
   void SetUp() override {
     VersionQuestionAsked = false;
-    FrameRate = 25.0f;
-    TimeDisplayMode = -1;
     SetOrvinterLibraryName(kOrvinterLibraryName);
     ImageFiles.fileName.clear();
     ImageFiles.initialDir.clear();

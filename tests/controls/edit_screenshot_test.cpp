@@ -36,12 +36,9 @@ QImage Shoot(QWidget& widget, const char* name) {
 }
 
 TEST(EditScreenshotTest, BothEditsAtRestFocusedAndSelected) {
-  const int savedMode = TimeDisplayMode;
-  const float savedRate = FrameRate;
-  TimeDisplayMode = 1;
-  FrameRate = kNtscFrameRate;
   EditTestWindow window;
-  auto* timeEdit = new TimeCodeEdit(&window, 2115, 1000, 3, 10000, QRect(20, 20, 80, 19));
+  auto* timeEdit =
+      new TimeCodeEdit(&window, 2115, 1000, 3, 10000, 1, kNtscFrameRate, QRect(20, 20, 80, 19));
   auto* intEdit = new TIntEdit(&window, 2118, -24, 279, QRect(120, 20, 42, 19));
   intEdit->setFont(DialogFont());
   intEdit->SetValue(128, true);
@@ -83,9 +80,6 @@ TEST(EditScreenshotTest, BothEditsAtRestFocusedAndSelected) {
   intEdit->setFocus(Qt::TabFocusReason);
   EXPECT_EQ(intEdit->selectedText(), "128");
   EXPECT_GT(Count(Shoot(*intEdit, "int_edit_selected"), highlight), 20);
-
-  TimeDisplayMode = savedMode;
-  FrameRate = savedRate;
 }
 
 }  // namespace

@@ -14,15 +14,10 @@ namespace {
 class TimeCodeEditTest : public ::testing::Test {
  protected:
   void SetUp() override { window.ShowActive(); }
-  void TearDown() override {
-    TimeDisplayMode = savedMode;
-    FrameRate = savedRate;
-  }
   // The duration control as the effect dialog makes it, unless told otherwise.
   void Make(int value, int max = 10000, int mode = 1, float fps = kNtscFrameRate) {
-    TimeDisplayMode = mode;
-    FrameRate = fps;
-    edit = std::make_unique<TimeCodeEdit>(&window, 2115, value, 3, max, QRect(20, 20, 100, 20));
+    edit = std::make_unique<TimeCodeEdit>(&window, 2115, value, 3, max, mode, fps,
+                                          QRect(20, 20, 100, 20));
     edit->show();
   }
   // Focuses the control and walks the cursor to a cell with the keyboard.
@@ -45,8 +40,6 @@ class TimeCodeEditTest : public ::testing::Test {
     QTest::mouseRelease(edit.get(), button, Qt::NoModifier, from + QPoint(0, dy));
   }
 
-  int savedMode = TimeDisplayMode;
-  float savedRate = FrameRate;
   RecordingPrompter prompter;
   ScopedPrompter scoped{prompter};
   EditTestWindow window;
@@ -67,8 +60,6 @@ TEST_F(TimeCodeEditTest, ShowsItsValueInTheModeAndRateItWasMadeWith) {
                {0, 25.0f, 1500, "00:00:01:500", 1500}};
   for (const Case& c : cases) {
     Make(c.value, 10000, c.mode, c.fps);
-    TimeDisplayMode = 1 - c.mode;  // later changes of the globals do not reach it
-    FrameRate = 50.0f;
     edit->SetTime(c.value, false);
     EXPECT_EQ(edit->Text(), c.shown);
     EXPECT_EQ(edit->GetTime(true), c.read) << c.shown;
@@ -242,20 +233,16 @@ TEST_F(TimeCodeEditTest, VerticalDragTurnsTheCellEightPixelsAStep) {
 
 TEST_F(TimeCodeEditTest, RangeBeyondTheCellsIsRefused) {
   GTEST_FLAG_SET(death_test_style, "threadsafe");
-  TimeDisplayMode = 1;
-  EXPECT_DEBUG_DEATH(TimeCodeEdit(&window, 1, 0, 0, 100 * 3600 * 1000), "");
-  TimeDisplayMode = 2;
-  FrameRate = 25.0f;
-  EXPECT_DEBUG_DEATH(TimeCodeEdit(&window, 1, 0, 0, 400000000), "");
+  EXPECT_DEBUG_DEATH(TimeCodeEdit(&window, 1, 0, 0, 100 * 3600 * 1000, 1, kNtscFrameRate), "");
+  EXPECT_DEBUG_DEATH(TimeCodeEdit(&window, 1, 0, 0, 400000000, 2, 25.0f), "");
 #ifdef NDEBUG
   // Without the check, the control still keeps to what its cells can show.
-  EXPECT_EQ(TimeCodeEdit(&window, 1, 500000000, 0, 500000000).Text(), "9999999");
+  EXPECT_EQ(TimeCodeEdit(&window, 1, 500000000, 0, 500000000, 2, 25.0f).Text(), "9999999");
 #endif
-  TimeDisplayMode = 1;
-  FrameRate = kNtscFrameRate;
-  EXPECT_DEBUG_DEATH(TimeCodeEdit(&window, 1, 0, 0, 359999985), "");
+  EXPECT_DEBUG_DEATH(TimeCodeEdit(&window, 1, 0, 0, 359999985, 1, kNtscFrameRate), "");
 #ifdef NDEBUG
-  EXPECT_EQ(TimeCodeEdit(&window, 1, 359999999, 0, 359999999).Text(), "99:59:59:29");
+  EXPECT_EQ(TimeCodeEdit(&window, 1, 359999999, 0, 359999999, 1, kNtscFrameRate).Text(),
+            "99:59:59:29");
 #endif
 }
 

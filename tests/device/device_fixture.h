@@ -9,7 +9,6 @@
 #include "cardsim/simulated_card.h"
 #include "device/orvane_device.h"
 #include "support/prompter.h"
-#include "support/time_code.h"
 #include "tests/cardsim/card_library.h"
 #include "tests/cardsim/scoped_env.h"
 #include "wipe/transition_table.h"
@@ -18,19 +17,17 @@
 // default library, a recording prompter that answers OK.
 class DeviceTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    VersionQuestionAsked = false;
-    FrameRate = 25.0f;
-    SetOrvinterLibraryName(kOrvinterLibraryName);
-  }
+  void SetUp() override { SetOrvinterLibraryName(kOrvinterLibraryName); }
   void TearDown() override { SetOrvinterLibraryName(kOrvinterLibraryName); }
 
-  static int32_t OpenWith(OrvaneDevice& device,
-                          std::initializer_list<ScopedCardEnv::Setting> settings = {}) {
+  int32_t OpenWith(OrvaneDevice& device,
+                   std::initializer_list<ScopedCardEnv::Setting> settings = {}) {
     ScopedCardEnv env(settings);
-    return device.Open();
+    return device.Open(versionQuestionAsked);
   }
 
+  // What the program keeps for the whole run, for this test's Opens.
+  bool versionQuestionAsked = false;
   RecordingPrompter prompter;
   ScopedPrompter scopedPrompter{prompter};
 };

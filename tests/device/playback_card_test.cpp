@@ -42,13 +42,14 @@ class CardRunTest : public DeviceTest {
     sim = std::make_unique<SimulatedCard>(device);
     ASSERT_TRUE(sim->Found());
   }
-  double Period() const { return 1.0 / FrameRate; }
+  double Period() const { return 1.0 / device.FrameRate(); }
 
   OrvaneDevice device;
   std::unique_ptr<SimulatedCard> sim;
   std::atomic<int32_t> width{48};
+  std::atomic<int32_t> stopFlag{1};
   CardPlayer player{device};
-  Playback playback{player, width};
+  Playback playback{player, width, stopFlag};
 };
 
 struct RunCase {
@@ -65,7 +66,7 @@ TEST_P(CardRunStandardTest, NoUnderrunFromRunOn) {
   const RunCase& c = GetParam();
   OpenCard(c.standard);
   sim->setJitter(c.jitterUs);
-  ASSERT_EQ(playback.Begin(1000, FrameRate), kOk);
+  ASSERT_EQ(playback.Begin(1000, device.FrameRate()), kOk);
   const Clock::time_point runBegun = Clock::now();
   playback.RunCard();
   const Clock::time_point runDone = Clock::now();
@@ -117,7 +118,7 @@ TEST_P(CardCycleTest, TwoHundredPlayStopCyclesLeaveNothingBehind) {
   int threads = 0;
   const auto period = std::chrono::duration<double>(Period());
   for (int k = 0; k < kCycles; ++k) {
-    ASSERT_EQ(playback.Begin(1000, FrameRate), kOk) << k;
+    ASSERT_EQ(playback.Begin(1000, device.FrameRate()), kOk) << k;
     const Clock::time_point run = Clock::now();
     playback.RunCard();
     std::this_thread::sleep_until(
@@ -154,8 +155,8 @@ TEST_P(CardSweepTest, ShownAlphaFollowsThePassPositions) {
   const SweepCase& c = GetParam();
   OpenCard(c.standard);
   width.store(c.width);
-  ASSERT_EQ(playback.Begin(c.durationMs, FrameRate), kOk);
-  const Sweep sweep{c.width + 256, MsToFrames(c.durationMs, FrameRate) / 2};
+  ASSERT_EQ(playback.Begin(c.durationMs, device.FrameRate()), kOk);
+  const Sweep sweep{c.width + 256, MsToFrames(c.durationMs, device.FrameRate()) / 2};
   ASSERT_EQ(playback.HalfFrames(), sweep.halfFrames);
   const int32_t wanted = 2 * sweep.halfFrames + 3;
   std::vector<uint8_t> picture;

@@ -8,6 +8,7 @@
 #include <ctime>
 #include <mutex>
 #include <random>
+#include <stop_token>
 #include <thread>
 #include <vector>
 
@@ -86,8 +87,9 @@ class PlaybackTest : public ::testing::Test {
   void TearDown() override { playback.End(); }
 
   std::atomic<int32_t> width{48};
+  std::atomic<int32_t> stopFlag{1};
   FakeCard card;
-  Playback playback{card, width};
+  Playback playback{card, width, stopFlag};
 };
 
 double ProcessCpuMs() {
@@ -214,7 +216,7 @@ TEST_F(PlaybackTest, StopEndsAWorkerThatNeverGetsRoom) {
   playback.End();
   EXPECT_LT(Clock::now() - start, milliseconds(50));
   EXPECT_FALSE(playback.WorkerRunning());
-  EXPECT_EQ(StopFlag.load(), 1);
+  EXPECT_EQ(stopFlag.load(), 1);
   EXPECT_EQ(card.stops, 1);
   EXPECT_GT(playback.NoRoomWaits(), 0);
   EXPECT_TRUE(card.Frames().empty());
@@ -262,7 +264,7 @@ TEST_F(PlaybackTest, FailuresAreReturnedAndLeaveNoWorker) {
     EXPECT_EQ(playback.Begin(1000, kNtscFrameRate), kErrFatal);
     EXPECT_FALSE(playback.WorkerRunning());
     playback.End();
-    EXPECT_EQ(StopFlag.load(), 1);
+    EXPECT_EQ(stopFlag.load(), 1);
   }
   card.Forget();
   card.room = 2;
@@ -296,16 +298,17 @@ class RecordingPlayer : public CardPlayer {
 TEST_P(CardPlaybackTest, QueuesTheTablesOntoTheCard) {
   OrvaneDevice device;
   ASSERT_EQ(OpenWith(device, {{"ORVINTER_SIM_STANDARD", GetParam()}}), kOk);
-  const PlayTable& table = FrameRate == kPalFrameRate ? kPalTable : kNtscTable;
+  const PlayTable& table = device.FrameRate() == kPalFrameRate ? kPalTable : kNtscTable;
   const std::vector<uint8_t> picture = DiagonalPicture(320, 240);
   ASSERT_TRUE(device.SetPattern(picture.data(), 320, 240));
   SimulatedCard sim(device);
   ASSERT_TRUE(sim.Found());
 
   std::atomic<int32_t> width{48};
+  std::atomic<int32_t> stopFlag{1};
   RecordingPlayer player(device);
-  Playback playback(player, width);
-  ASSERT_EQ(playback.Begin(1000, FrameRate), kOk);
+  Playback playback(player, width, stopFlag);
+  ASSERT_EQ(playback.Begin(1000, device.FrameRate()), kOk);
   EXPECT_GT(playback.Prefilled(), 5) << "the FIFO holds several frames";
   EXPECT_LT(playback.Prefilled(), table.halfFrames) << "but not a whole pass";
   const size_t wanted = 4 * static_cast<size_t>(table.halfFrames) + 3;
@@ -347,7 +350,7 @@ TEST_P(RealTimeStreamTest, CardKeepsUpForThreeSecondsWithoutUnderrunsOrProtocolE
   const OrvinterApi& api = device.Driver();
 
   constexpr int32_t kWidth = 48;
-  const Sweep sweep{kWidth + 256, MsToFrames(1000, FrameRate) / 2};
+  const Sweep sweep{kWidth + 256, MsToFrames(1000, device.FrameRate()) / 2};
   ASSERT_GT(sweep.halfFrames, 0);
 
   // Pre-fill, then hand the queue over to the worker and start the card.
@@ -411,8 +414,9 @@ TEST_P(RealTimeStreamTest, CardKeepsUpForThreeSecondsWithoutUnderrunsOrProtocolE
   EXPECT_EQ(underruns, 0);
   EXPECT_EQ(errors, 0);
   // Bounded by the time that really passed, which a slow build stretches.
-  const double atLeast = std::chrono::duration<double>(before - running).count() * FrameRate;
-  const double atMost = std::chrono::duration<double>(after - started).count() * FrameRate;
+  const double atLeast =
+      std::chrono::duration<double>(before - running).count() * device.FrameRate();
+  const double atMost = std::chrono::duration<double>(after - started).count() * device.FrameRate();
   EXPECT_GE(framesShown, static_cast<int32_t>(atLeast * 0.8)) << "real time";
   EXPECT_LE(framesShown, static_cast<int32_t>(atMost) + 1) << "never faster";
   EXPECT_GT(checkedFrames, 30);

@@ -8,19 +8,6 @@ namespace {
 
 constexpr const char* kTarga = "TARGA Files (*.tga)|*.tga|All Files (*.*)|*.*";
 
-TEST(FileDataTest, ProgramRecordsStartEmptyWithTheirFilters) {
-  EXPECT_EQ(ImageFiles.filter, kTarga);
-  EXPECT_EQ(ImageFiles.defExt, "tga");
-  EXPECT_EQ(AviFiles.filter, "AVI Files (*.avi)|*.avi|All Files (*.*)|*.*");
-  EXPECT_EQ(AviFiles.defExt, "avi");
-  for (const FileData* data : {&ImageFiles, &AviFiles}) {
-    EXPECT_EQ(data->flags, 0x4806u);
-    EXPECT_TRUE(data->fileName.empty());
-    EXPECT_TRUE(data->initialDir.empty());
-    EXPECT_EQ(data->filterIndex, 0);
-  }
-}
-
 TEST(FileDataTest, RememberDirectoryKeepsTheFolderInItsCase) {
   struct Case {
     const char* path;

@@ -10,12 +10,6 @@ TEST(TimeCodeTest, NtscRateIsTheSinglePrecisionValue) {
   EXPECT_EQ(static_cast<double>(kNtscFrameRate), 29.9699993133544921875);
 }
 
-TEST(TimeCodeTest, StartValues) {
-  // Nothing in this binary changes them.
-  EXPECT_EQ(FrameRate, 25.0f);
-  EXPECT_EQ(TimeDisplayMode, -1);
-}
-
 struct Conversion {
   int32_t in;
   float fps;
