@@ -61,15 +61,15 @@ int32_t AppendAlphaField(DeviceFrameBuilder& out, uint32_t tag, int32_t position
 }
 
 // The source of a transition: the AVI file when there is a usable one, else
-// empty frames at the frame size and the program's frame rate.
+// empty frames at the frame size and the given rate.
 std::unique_ptr<VideoData> OpenTransitionSource(const std::string& path, int32_t width,
-                                                int32_t height) {
+                                                int32_t height, double frameRate) {
   if (!path.empty()) {
     auto avi = std::make_unique<AVIVideoData>(path);
     if (avi->GetStatus() == kOk)
       return avi;
   }
-  return std::make_unique<VideoData>(width, height);
+  return std::make_unique<VideoData>(width, height, frameRate);
 }
 
 bool FrameSizeFits(int32_t width, int32_t height) {
@@ -136,8 +136,9 @@ void ExportFieldPositions(int32_t frame, int32_t frameCount, int32_t edgeWidth, 
 namespace {
 
 bool TransitionTo(ExportProgress* progress, const std::string& sourcePath,
-                  const std::string& outPath, int32_t durationMs, std::span<const uint8_t> pattern,
-                  int32_t width, int32_t height, int32_t edgeWidth, ExportOutcome& outcome) {
+                  const std::string& outPath, int32_t durationMs, double frameRate,
+                  std::span<const uint8_t> pattern, int32_t width, int32_t height,
+                  int32_t edgeWidth, ExportOutcome& outcome) {
   // The alpha is computed at the frame size from a pattern of that size;
   // anything the buffers cannot hold is refused before a file is touched.
   const size_t frameBytes = static_cast<size_t>(std::max(width, 0)) * std::max(height, 0);
@@ -147,7 +148,8 @@ bool TransitionTo(ExportProgress* progress, const std::string& sourcePath,
   if (AcquireExportBuffers(buffers) != kOk)
     return Refuse(kErrNoMemory, kExportCaption, outPath, outcome);
 
-  const std::unique_ptr<VideoData> source = OpenTransitionSource(sourcePath, width, height);
+  const std::unique_ptr<VideoData> source =
+      OpenTransitionSource(sourcePath, width, height, frameRate);
   if (OverwritesInPlace(source->GetFileName(), outPath))
     return Refuse(kErrNoFile, kExportCaption, outPath, outcome);
   const int32_t frames =
@@ -285,12 +287,12 @@ bool MaskSequenceTo(ExportProgress* progress, const std::string& sourcePath, std
 }  // namespace
 
 bool ExportTransition(ExportProgress* progress, const std::string& sourcePath,
-                      const std::string& outPath, int32_t durationMs,
+                      const std::string& outPath, int32_t durationMs, double frameRate,
                       std::span<const uint8_t> pattern, int32_t width, int32_t height,
                       int32_t edgeWidth, int32_t* code, ExportOutcome* outcome) {
   ExportOutcome ended;
-  const bool written = TransitionTo(progress, sourcePath, outPath, durationMs, pattern, width,
-                                    height, edgeWidth, ended);
+  const bool written = TransitionTo(progress, sourcePath, outPath, durationMs, frameRate, pattern,
+                                    width, height, edgeWidth, ended);
   return Tell(written, ended, code, outcome);
 }
 

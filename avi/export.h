@@ -48,9 +48,10 @@ inline constexpr size_t kMaskLinesCapacity = 98328;
 // of width x height; the alpha of every field is computed from it with
 // edgeWidth. sourcePath may be empty; a source that cannot be opened is
 // passed over silently and the frames carry alpha only, as do frames past
-// its end. The frame rate is the source's, else FrameRate.
+// its end. The frame rate is the source's, else frameRate (frames per
+// second, the card's).
 bool ExportTransition(ExportProgress* progress, const std::string& sourcePath,
-                      const std::string& outPath, int32_t durationMs,
+                      const std::string& outPath, int32_t durationMs, double frameRate,
                       std::span<const uint8_t> pattern, int32_t width, int32_t height,
                       int32_t edgeWidth, int32_t* code = nullptr, ExportOutcome* outcome = nullptr);
 

@@ -68,10 +68,7 @@ Outcome RunExportInChild(ChildUser user, rlim_t limit, const ExportCall& call,
     progress.cancelAt = cancelAt;
     int32_t code = -1;
     const bool returned = call(&progress, &code);
-    out << returned << "\n"
-        << code << "\n"
-        << progress.opens << "\n"
-        << progress.closes << "\n";
+    out << returned << "\n" << code << "\n" << progress.opens << "\n" << progress.closes << "\n";
     for (const RecordingPrompter::Message& m : prompter.messages)
       out << m.caption << "\n" << m.text << "\n";
   });
@@ -95,7 +92,6 @@ Outcome RunInChild(Refusal how, const ExportCall& call) {
 class ExportWriteRefusedTest : public ::testing::TestWithParam<Refusal> {
  protected:
   void SetUp() override {
-    FrameRate = kPalFrameRate;
     std::vector<Bytes> frames;
     for (uint32_t i = 0; i < 4; ++i)
       frames.push_back(DeviceFrame(i, 400));
@@ -157,7 +153,8 @@ class ExportWriteRefusedTest : public ::testing::TestWithParam<Refusal> {
 TEST_P(ExportWriteRefusedTest, TransitionOverTheSource) {
   const Bytes pattern = TestPattern(768, 576);
   const Outcome outcome = RunInChild(GetParam(), [&](ExportProgress* progress, int32_t* code) {
-    return ExportTransition(progress, source_, out_, 2000, pattern, 768, 576, 48, code);
+    return ExportTransition(progress, source_, out_, 2000, kPalFrameRate, pattern, 768, 576, 48,
+                            code);
   });
   ExpectRefused(outcome, "Write AVI");
 }
@@ -165,7 +162,7 @@ TEST_P(ExportWriteRefusedTest, TransitionOverTheSource) {
 TEST_P(ExportWriteRefusedTest, TransitionWithoutSource) {
   const Bytes pattern = TestPattern(640, 480);
   const Outcome outcome = RunInChild(GetParam(), [&](ExportProgress* progress, int32_t* code) {
-    return ExportTransition(progress, "", out_, 2000, pattern, 640, 480, 0, code);
+    return ExportTransition(progress, "", out_, 2000, kPalFrameRate, pattern, 640, 480, 0, code);
   });
   ExpectRefused(outcome, "Write AVI");
 }
@@ -182,7 +179,6 @@ TEST_P(ExportWriteRefusedTest, MaskSequence) {
 // fills while the index is written, that failure is reported too, and the
 // earlier file stays.
 TEST(ExportStopTest, CloseThatFailsAfterAStopIsReported) {
-  FrameRate = kPalFrameRate;
   ScratchDir dir;
   const Bytes pattern = TestPattern(768, 576);
   std::vector<Bytes> frames;
@@ -206,7 +202,8 @@ TEST(ExportStopTest, CloseThatFailsAfterAStopIsReported) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     const ExportCall call = [&](ExportProgress* progress, int32_t* code) {
-      return ExportTransition(progress, c.source, out, 2000, pattern, 768, 576, 48, code);
+      return ExportTransition(progress, c.source, out, 2000, kPalFrameRate, pattern, 768, 576, 48,
+                              code);
     };
     // The same stop without a limit shows how large the kept file is; one
     // byte less leaves room for every frame but not for the whole index.
@@ -233,7 +230,6 @@ TEST(ExportStopTest, CloseThatFailsAfterAStopIsReported) {
 // Where the folder may not be written, a writable file is written in
 // place; not the source itself, which would be cut under the reading.
 TEST(ExportInPlaceTest, SourceThatIsTheOutputIsNotWrittenInPlace) {
-  FrameRate = kPalFrameRate;
   ScratchDir dir;
   const fs::path folder = dir.Path() / "closed";
   fs::create_directory(folder);
@@ -245,7 +241,8 @@ TEST(ExportInPlaceTest, SourceThatIsTheOutputIsNotWrittenInPlace) {
   const Bytes pattern = TestPattern(640, 480);
   const Outcome outcome =
       RunExportInChild(ChildUser::kPlain, 0, [&](ExportProgress* progress, int32_t* code) {
-        return ExportTransition(progress, source, source, 200, pattern, 640, 480, 48, code);
+        return ExportTransition(progress, source, source, 200, kPalFrameRate, pattern, 640, 480, 48,
+                                code);
       });
   chmod(folder.c_str(), 0755);
   ASSERT_FALSE(outcome.skipped);
