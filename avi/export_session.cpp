@@ -69,27 +69,25 @@ ExportSession::~ExportSession() {
   CloseProgress();
 }
 
-int32_t ExportSession::Begin(const VideoData& source, int32_t frameCount, uint32_t width,
-                             uint32_t height, std::span<const uint8_t> format,
-                             uint64_t leastFrameBytes) {
+int32_t ExportSession::Begin(const VideoData& source, const ExportStream& stream) {
   const double rate = source.GetFrameRate();
-  outcome_.framesPlanned = frameCount;
+  outcome_.framesPlanned = stream.frameCount;
   outcome_.frameRate = rate;
-  outcome_.leastFrameBytes = leastFrameBytes;
+  outcome_.leastFrameBytes = stream.leastFrameBytes;
   // Past these the writer would fail only at the 2 GB limit, after writing
   // all of it, or write headers that say another rate.
-  if (!ExportFitsFile(rate, frameCount, leastFrameBytes, format.size()))
+  if (!ExportFitsFile(rate, stream.frameCount, stream.leastFrameBytes, stream.format.size()))
     return kErrVideoParameters;
-  int32_t code =
-      AviWriterCreate(writer_, outPath_, ExportMainHeader(rate, frameCount, width, height));
+  int32_t code = AviWriterCreate(
+      writer_, outPath_, ExportMainHeader(rate, stream.frameCount, stream.width, stream.height));
   if (code != kOk)
     return code;
   code = AviWriterAddStream(*writer_, &stream_, ExportStreamHeader(rate, source.GetQuality()),
-                            format.data(), static_cast<uint32_t>(format.size()));
+                            stream.format.data(), static_cast<uint32_t>(stream.format.size()));
   if (code != kOk)
     return code;
   if (progress_) {
-    progress_->Open(kExportCaption, outPath_, frameCount, true);
+    progress_->Open(kExportCaption, outPath_, stream.frameCount, true);
     progressOpen_ = true;
   }
   return kOk;

@@ -27,6 +27,16 @@ inline constexpr double kExportMaxFrameRate = 1000000.0;
 // stream format of formatSize bytes, and rate is one the headers can hold.
 bool ExportFitsFile(double rate, int32_t frameCount, uint64_t leastFrameBytes, uint64_t formatSize);
 
+// The one video stream of an export: frameCount frames of width x height
+// in the given format ("strf" payload), each at least leastFrameBytes.
+struct ExportStream {
+  int32_t frameCount = 0;
+  uint32_t width = 0;
+  uint32_t height = 0;
+  std::span<const uint8_t> format;
+  uint64_t leastFrameBytes = 0;
+};
+
 // How an export ends, which decides what happens to the output file.
 enum class ExportEnding {
   // Every frame written, or the input ran out: close the file; a failure to
@@ -53,13 +63,11 @@ class ExportSession {
   ExportSession(const ExportSession&) = delete;
   ExportSession& operator=(const ExportSession&) = delete;
 
-  // Creates the output file with the headers for frameCount frames of the
-  // source's rate and quality and the given format, then opens the
-  // progress. 0, kErrVideoParameters before anything is touched when the
-  // frames, at leastFrameBytes or more each, or their rate do not fit the
-  // file (ExportFitsFile), or the writer's code.
-  int32_t Begin(const VideoData& source, int32_t frameCount, uint32_t width, uint32_t height,
-                std::span<const uint8_t> format, uint64_t leastFrameBytes);
+  // Creates the output file with the headers of stream at the source's rate
+  // and quality, then opens the progress. 0, kErrVideoParameters before
+  // anything is touched when the stream's frames or their rate do not fit
+  // the file (ExportFitsFile), or the writer's code.
+  int32_t Begin(const VideoData& source, const ExportStream& stream);
 
   // Writes one device frame as the key frame "00dc" and tells the progress
   // that done frames are complete. 0, kErrCancelled when the user asked to
