@@ -14,9 +14,11 @@ class ExportProgress;
 // one) and, per field, the export's own block: encoded alpha for a
 // transition, raw mask lines for a mask sequence.
 //
-// Both exports run on the calling thread, report their failures themselves
-// under the caption "Write AVI" (a cancel, kErrCancelled, shows nothing) and
-// return true only when the file was written completely. code, when given,
+// Both exports build their frames on the calling thread, which also drives
+// the progress, while a thread of their own writes the frame before; that
+// thread has ended by the time they return. They report their failures
+// themselves under the caption "Write AVI" (a cancel, kErrCancelled, shows
+// nothing) and return true only when the file was written completely. code, when given,
 // receives the final code: 0, kErrCancelled for a cancel, or the code
 // reported; outcome, when given, also what became of the output file and why
 // the export stopped.

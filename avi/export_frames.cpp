@@ -37,7 +37,9 @@ std::optional<ExportStop> WriteOneFrame(ExportSession& session, VideoData& sourc
   if (code != kOk)
     return ExportStop{ExportEnding::kStopped, code, source.GetFileName()};
 
-  DeviceFrameBuilder out(buffers.outputFrame);
+  // The frame before this one may still be on its way to the disk from the
+  // other buffer.
+  DeviceFrameBuilder out(buffers.outputFrames[static_cast<size_t>(frame) % 2]);
   code = AppendVideoFieldBlocks(sourceFrame.first(static_cast<size_t>(size)), out);
   if (code == kOk)
     code = maker.AppendBlocks(frame, out);

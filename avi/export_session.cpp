@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <new>
 
 #include "avi/export_progress.h"
 #include "avi/video_data.h"
@@ -65,6 +66,7 @@ ExportSession::ExportSession(ExportProgress* progress, const std::string& outPat
 
 ExportSession::~ExportSession() {
   // Only a caller that forgot End gets here with a writer: keep nothing.
+  FinishWriting();
   AviWriterAbandon(writer_);
   CloseProgress();
 }
@@ -86,6 +88,12 @@ int32_t ExportSession::Begin(const VideoData& source, const ExportStream& stream
                             stream.format.data(), static_cast<uint32_t>(stream.format.size()));
   if (code != kOk)
     return code;
+  writing_.reset(new (std::nothrow) ExportWriteThread(*writer_, stream_));
+  if (!writing_)
+    return kErrNoMemory;
+  code = writing_->Start();
+  if (code != kOk)
+    return code;
   if (progress_) {
     progress_->Open(kExportCaption, outPath_, stream.frameCount, true);
     progressOpen_ = true;
@@ -94,23 +102,36 @@ int32_t ExportSession::Begin(const VideoData& source, const ExportStream& stream
 }
 
 int32_t ExportSession::WriteFrame(std::span<const uint8_t> frame, int32_t done) {
-  if (!writer_)
+  if (!writing_)
     return kErrBadParameter;
-  const int32_t code =
-      AviWriterWriteChunk(*writer_, stream_, frame.data(), static_cast<uint32_t>(frame.size()),
-                          ChunkType("dc"), kIndexKeyFrame);
+  const int32_t code = writing_->Write(frame);
   if (code != kOk)
     return code;
-  ++outcome_.framesWritten;
   if (progressOpen_ && !progress_->Update(done))
     return kErrCancelled;
   return kOk;
 }
 
+int32_t ExportSession::FinishWriting() {
+  if (!writing_)
+    return kOk;
+  const int32_t code = writing_->Finish();
+  outcome_.framesWritten = writing_->FramesWritten();
+  writing_.reset();
+  return code;
+}
+
 bool ExportSession::End(ExportEnding ending, int32_t reason, const std::string& file) {
   if (ending != ExportEnding::kFinished && reason == kOk)
     reason = kErrBadParameter;  // a stop without a reason is a caller's slip
-  const std::string& named = file.empty() ? outPath_ : file;
+  // A frame the disk refused decides the end whatever came after it: the
+  // export would have failed there had the writing kept pace.
+  const int32_t written = FinishWriting();
+  if (written != kOk) {
+    ending = ExportEnding::kFailed;
+    reason = written;
+  }
+  const std::string& named = written != kOk || file.empty() ? outPath_ : file;
   if (ending == ExportEnding::kStopped) {
     outcome_.stopCode = reason;
     outcome_.stopFile = named;

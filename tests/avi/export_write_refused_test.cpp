@@ -227,6 +227,61 @@ TEST(ExportStopTest, CloseThatFailsAfterAStopIsReported) {
   }
 }
 
+// The frames are written while the next is built, so a write that fails
+// may come to light only after the export has moved on: at a later frame,
+// or behind a stop. Either way the failed write decides: it is what is
+// reported, and nothing of the partial file stays.
+TEST(ExportStopTest, WriteThatFailsMidExportOutweighsWhatCameAfter) {
+  ScratchDir dir;
+  const Bytes pattern = TestPattern(768, 576);
+  std::vector<Bytes> frames;
+  for (uint32_t i = 0; i < 4; ++i)
+    frames.push_back(DeviceFrame(i, 400));
+  const std::string good = dir.File("good.avi"), bad = dir.File("bad.avi");
+  WriteAll(good, SimpleAvi(frames).Build());
+  frames[2][0] = 'X';  // not a device frame
+  WriteAll(bad, SimpleAvi(frames).Build());
+  const std::string out = dir.File("out.avi");
+  auto exportFrom = [&](const std::string& source) -> ExportCall {
+    return [&, source](ExportProgress* progress, int32_t* code) {
+      return ExportTransition(progress, source, out, 2000, kPalFrameRate, pattern, 768, 576, 48,
+                              code);
+    };
+  };
+  // A file that holds the first frame and no more: the second frame's write
+  // fails.
+  const Outcome one = RunExportInChild(ChildUser::kSame, 0, exportFrom(good), 1);
+  ASSERT_EQ(one.code, kErrCancelled);
+  const rlim_t limit = static_cast<rlim_t>(fs::file_size(out));
+
+  struct Case {
+    const char* name;
+    std::string source;
+    int32_t cancelAt;
+  };
+  const Case cases[] = {
+      {"frames still to come", good, 0},
+      {"a bad source frame next", bad, 0},
+      {"a cancel next", good, 2},
+  };
+  const Bytes earlier = Text("an earlier export of this name");
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    WriteAll(out, earlier);
+    const Outcome outcome =
+        RunExportInChild(ChildUser::kSame, limit, exportFrom(c.source), c.cancelAt);
+    EXPECT_FALSE(outcome.returned);
+    EXPECT_EQ(outcome.code, kErrCannotWrite);
+    EXPECT_EQ(outcome.opens, 1);
+    EXPECT_EQ(outcome.closes, 1);
+    ASSERT_EQ(outcome.messages.size(), 1u);
+    EXPECT_EQ(outcome.messages[0].caption, "Write AVI");
+    EXPECT_EQ(outcome.messages[0].text, "Can not write file '" + out + "'");
+    EXPECT_EQ(ReadAll(out), earlier);
+    EXPECT_EQ(dir.Names().size(), 3u) << "no temporary file is left";
+  }
+}
+
 // Where the folder may not be written, a writable file is written in
 // place; not the source itself, which would be cut under the reading.
 TEST(ExportInPlaceTest, SourceThatIsTheOutputIsNotWrittenInPlace) {
