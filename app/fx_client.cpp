@@ -268,7 +268,7 @@ bool TFxClient::CmExport() {
       return false;
     }
     return RunExport([&](ExportProgress* progress) {
-      return ExportTransition(progress, sourcePath, AviFiles.fileName, DurationMs(),
+      return ExportTransition(progress, sourcePath, AviFiles.fileName, DurationMs(), FrameRate,
                               Device.Pattern(), Device.FrameWidth(), Device.FrameHeight(), Width());
     });
   }

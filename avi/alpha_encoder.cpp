@@ -104,6 +104,26 @@ uint32_t LiteralLength(const uint8_t* p, uint32_t n) {
   return n;
 }
 
+// The length of the run of p[0] that starts at p, up to limit bytes
+// (limit >= 1). Early and late in a wipe most of a field is one long run,
+// which a byte at a time would crawl along.
+uint32_t RunLength(const uint8_t* p, uint32_t limit) {
+  uint32_t run = 1;
+#if defined(__SSE2__)
+  const __m128i value = _mm_set1_epi8(static_cast<char>(p[0]));
+  while (run + 16 <= limit) {
+    const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + run));
+    const uint32_t equal = static_cast<uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, value)));
+    if (equal != 0xFFFF)
+      return run + static_cast<uint32_t>(__builtin_ctz(~equal));
+    run += 16;
+  }
+#endif
+  while (run < limit && p[run] == p[0])
+    ++run;
+  return run;
+}
+
 }  // namespace
 
 bool AlphaSegmentCursor::StartNew() {
@@ -141,9 +161,7 @@ bool EncodeAlphaLine(const uint8_t* line, int32_t lineBytes, std::span<uint8_t> 
   };
 
   while (n > 0) {
-    uint32_t run = 1;
-    while (run < n && run < kMaxFill + 3 && p[run] == p[0])
-      ++run;
+    uint32_t run = RunLength(p, n < kMaxFill + 3 ? n : kMaxFill + 3);
     run &= ~3u;
     if (run >= 8 || run == n) {
       if (room == 4 && OwnsWholePage(segment, room) && !skipRestOfPage())

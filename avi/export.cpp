@@ -6,12 +6,14 @@
 #include <cstring>
 #include <memory>
 #include <new>
+#include <optional>
 #include <vector>
 
 #include "avi/alpha_encoder.h"
 #include "avi/avi_video_data.h"
 #include "avi/device_frame.h"
 #include "avi/export_buffers.h"
+#include "avi/export_frames.h"
 #include "avi/export_session.h"
 #include "avi/mask_picture.h"
 #include "avi/replacing_file.h"
@@ -20,23 +22,6 @@
 #include "support/time_code.h"
 
 namespace {
-
-// Starts the output frame with the source frame's video field blocks, in
-// their stored order; every other block is dropped. 0, kErrBadFile for a
-// frame whose blocks do not fit it, kErrBadParameter when the output buffer
-// is full.
-int32_t AppendVideoFieldBlocks(std::span<const uint8_t> source, DeviceFrameBuilder& out) {
-  FrameBlockWalker walker(source);
-  FrameBlock block;
-  while (walker.Next(block)) {
-    if (block.header.Type() != kVideoFieldBlock)
-      continue;
-    const int32_t code = out.AppendStored(block.whole);
-    if (code != kOk)
-      return code;
-  }
-  return walker.Status();
-}
 
 // Appends one field's alpha block: the transition table for position applied
 // to the field of the pattern, then the lead of zeros and the encoded field.
@@ -60,16 +45,94 @@ int32_t AppendAlphaField(DeviceFrameBuilder& out, uint32_t tag, int32_t position
   return out.EndBlock(kAlphaLeadBytes + encoded);
 }
 
+// A transition's blocks: per field the wipe at its position in the frame.
+class AlphaBlocks : public ExportBlockMaker {
+ public:
+  AlphaBlocks(std::span<const uint8_t> pattern, int32_t width, int32_t height, int32_t edgeWidth,
+              int32_t frameCount, ExportBuffers& buffers)
+      : firstField_(pattern.data()),
+        // The second field starts after all of the first, which for an odd
+        // height holds one line more than is encoded.
+        secondField_(pattern.data() + static_cast<size_t>(width) * (height - height / 2)),
+        width_(width),
+        fieldLines_(height / 2),
+        edgeWidth_(edgeWidth),
+        frameCount_(frameCount),
+        buffers_(buffers) {}
+
+  std::optional<ExportStop> ReadInput(int32_t) override { return std::nullopt; }
+
+  int32_t AppendBlocks(int32_t frame, DeviceFrameBuilder& out) override {
+    int32_t p1 = 0, p2 = 0;
+    ExportFieldPositions(frame, frameCount_, edgeWidth_, p1, p2);
+    const int32_t code = AppendAlphaField(out, kAlphaFieldBlock, p1, edgeWidth_, firstField_,
+                                          width_, fieldLines_, buffers_);
+    if (code != kOk)
+      return code;
+    return AppendAlphaField(out, kAlphaFieldBlock | kSecondFieldBit, p2, edgeWidth_, secondField_,
+                            width_, fieldLines_, buffers_);
+  }
+
+ private:
+  const uint8_t* firstField_;
+  const uint8_t* secondField_;
+  int32_t width_;
+  int32_t fieldLines_;
+  int32_t edgeWidth_;
+  int32_t frameCount_;
+  ExportBuffers& buffers_;
+};
+
+// A mask sequence's blocks: per field 64 lines of the frame's mask picture,
+// read from maskPath, which then names the next one.
+class MaskBlocks : public ExportBlockMaker {
+ public:
+  MaskBlocks(std::string& maskPath, ExportBuffers& buffers)
+      : maskPath_(maskPath), buffers_(buffers) {}
+
+  std::optional<ExportStop> ReadInput(int32_t frame) override {
+    MaskPicture mask;
+    const int32_t code = ReadMaskPicture(maskPath_, buffers_.maskImage, mask);
+    if (code == kErrNoFile || code == kErrCannotRead) {
+      // The first missing number ends the sequence. Without a single mask
+      // there is no file to make, and the mask is what to report.
+      if (frame == 0)
+        return ExportStop{ExportEnding::kFailed, code, maskPath_};
+      return ExportStop{};
+    }
+    if (code != kOk)
+      return ExportStop{ExportEnding::kStopped, code, maskPath_};
+    NextNumberedName(maskPath_);
+    ExtractMaskLines(mask, buffers_.maskImage, buffers_.maskLines);
+    fieldBytes_ = static_cast<size_t>(mask.width) * kMaskFieldLines;
+    return std::nullopt;
+  }
+
+  int32_t AppendBlocks(int32_t, DeviceFrameBuilder& out) override {
+    const std::span<const uint8_t> lines(buffers_.maskLines);
+    const int32_t code = out.AppendBlock(kMaskFieldBlock, lines.first(fieldBytes_));
+    if (code != kOk)
+      return code;
+    return out.AppendBlock(kMaskFieldBlock | kSecondFieldBit,
+                           lines.subspan(fieldBytes_, fieldBytes_));
+  }
+
+ private:
+  std::string& maskPath_;
+  ExportBuffers& buffers_;
+  size_t fieldBytes_ = 0;
+};
+
 // The source of a transition: the AVI file when there is a usable one, else
-// empty frames at the frame size and the program's frame rate.
+// empty frames at the frame size and the given rate.
 std::unique_ptr<VideoData> OpenTransitionSource(const std::string& path, int32_t width,
-                                                int32_t height) {
+                                                int32_t height, double frameRate) {
   if (!path.empty()) {
     auto avi = std::make_unique<AVIVideoData>(path);
     if (avi->GetStatus() == kOk)
       return avi;
   }
-  return std::make_unique<VideoData>(width, height);
+  return std::make_unique<VideoData>(width, height, frameRate);
 }
 
 bool FrameSizeFits(int32_t width, int32_t height) {
@@ -136,8 +199,9 @@ void ExportFieldPositions(int32_t frame, int32_t frameCount, int32_t edgeWidth, 
 namespace {
 
 bool TransitionTo(ExportProgress* progress, const std::string& sourcePath,
-                  const std::string& outPath, int32_t durationMs, std::span<const uint8_t> pattern,
-                  int32_t width, int32_t height, int32_t edgeWidth, ExportOutcome& outcome) {
+                  const std::string& outPath, int32_t durationMs, double frameRate,
+                  std::span<const uint8_t> pattern, int32_t width, int32_t height,
+                  int32_t edgeWidth, ExportOutcome& outcome) {
   // The alpha is computed at the frame size from a pattern of that size;
   // anything the buffers cannot hold is refused before a file is touched.
   const size_t frameBytes = static_cast<size_t>(std::max(width, 0)) * std::max(height, 0);
@@ -147,7 +211,8 @@ bool TransitionTo(ExportProgress* progress, const std::string& sourcePath,
   if (AcquireExportBuffers(buffers) != kOk)
     return Refuse(kErrNoMemory, kExportCaption, outPath, outcome);
 
-  const std::unique_ptr<VideoData> source = OpenTransitionSource(sourcePath, width, height);
+  const std::unique_ptr<VideoData> source =
+      OpenTransitionSource(sourcePath, width, height, frameRate);
   if (OverwritesInPlace(source->GetFileName(), outPath))
     return Refuse(kErrNoFile, kExportCaption, outPath, outcome);
   const int32_t frames =
@@ -164,49 +229,10 @@ bool TransitionTo(ExportProgress* progress, const std::string& sourcePath,
   StoreBitmapInfoHeader(bitmap, format);
 
   ExportSession session(progress, outPath, outcome);
-  int32_t result =
-      session.Begin(*source, frames, static_cast<uint32_t>(width), static_cast<uint32_t>(height),
-                    format, LeastTransitionFrame(width, height / 2));
-  if (result != kOk)
-    return session.End(ExportEnding::kFailed, result);
-
-  const int32_t fieldLines = height / 2;
-  const std::span<const uint8_t> firstField =
-      pattern.first(static_cast<size_t>(width) * fieldLines);
-  // The second field starts after all of the first, which for an odd height
-  // holds one line more than is encoded.
-  const uint8_t* secondField = pattern.data() + static_cast<size_t>(width) * (height - fieldLines);
-  const std::span<uint8_t> sourceFrame(buffers->sourceFrame);
-  for (int32_t i = 0; i < frames; ++i) {
-    int32_t size = 0;
-    result = source->ReadFrame(i, sourceFrame, size);
-    if (result != kOk)
-      return session.End(ExportEnding::kStopped, result, source->GetFileName());
-
-    DeviceFrameBuilder out(buffers->outputFrame);
-    result = AppendVideoFieldBlocks(sourceFrame.first(static_cast<size_t>(size)), out);
-    int32_t p1 = 0, p2 = 0;
-    ExportFieldPositions(i, frames, edgeWidth, p1, p2);
-    if (result == kOk) {
-      result = AppendAlphaField(out, kAlphaFieldBlock, p1, edgeWidth, firstField.data(), width,
-                                fieldLines, *buffers);
-    }
-    if (result == kOk) {
-      result = AppendAlphaField(out, kAlphaFieldBlock | kSecondFieldBit, p2, edgeWidth, secondField,
-                                width, fieldLines, *buffers);
-    }
-    // A frame that is malformed, or whose video leaves no room for the
-    // alpha, is the source's fault.
-    if (result != kOk)
-      return session.End(ExportEnding::kStopped, kErrBadFile, source->GetFileName());
-
-    result = session.WriteFrame(out.Frame(), i + 1);
-    if (result == kErrCancelled)
-      return session.End(ExportEnding::kStopped, result);
-    if (result != kOk)
-      return session.End(ExportEnding::kFailed, result);
-  }
-  return session.End(ExportEnding::kFinished, kOk);
+  AlphaBlocks alpha(pattern, width, height, edgeWidth, frames, *buffers);
+  const ExportStream stream{frames, static_cast<uint32_t>(width), static_cast<uint32_t>(height),
+                            format, LeastTransitionFrame(width, height / 2)};
+  return WriteExportFrames(session, *source, stream, *buffers, alpha);
 }
 
 bool MaskSequenceTo(ExportProgress* progress, const std::string& sourcePath, std::string& maskPath,
@@ -232,65 +258,24 @@ bool MaskSequenceTo(ExportProgress* progress, const std::string& sourcePath, std
   if (AcquireExportBuffers(buffers) != kOk)
     return Refuse(kErrNoMemory, kExportCaption, outPath, outcome);
 
-  const int32_t frames = source.GetFrameCount();
   ExportSession session(progress, outPath, outcome);
-  int32_t result =
-      session.Begin(source, frames, width, height,
-                    std::span<const uint8_t>(source.GetFormat(), static_cast<size_t>(formatSize)),
-                    kLeastMaskFrame);
-  if (result != kOk)
-    return session.End(ExportEnding::kFailed, result);
-
-  const std::span<uint8_t> sourceFrame(buffers->sourceFrame);
-  for (int32_t i = 0; i < frames; ++i) {
-    MaskPicture mask;
-    result = ReadMaskPicture(maskPath, buffers->maskImage, mask);
-    if (result == kErrNoFile || result == kErrCannotRead) {
-      // The first missing number ends the sequence. Without a single mask
-      // there is no file to make, and the mask is what to report.
-      if (i == 0)
-        return session.End(ExportEnding::kFailed, result, maskPath);
-      break;
-    }
-    if (result != kOk)
-      return session.End(ExportEnding::kStopped, result, maskPath);
-    NextNumberedName(maskPath);
-    ExtractMaskLines(mask, buffers->maskImage, buffers->maskLines);
-
-    int32_t size = 0;
-    result = source.ReadFrame(i, sourceFrame, size);
-    if (result != kOk)
-      return session.End(ExportEnding::kStopped, result, source.GetFileName());
-    DeviceFrameBuilder out(buffers->outputFrame);
-    result = AppendVideoFieldBlocks(sourceFrame.first(static_cast<size_t>(size)), out);
-    const size_t fieldBytes = static_cast<size_t>(mask.width) * kMaskFieldLines;
-    const std::span<const uint8_t> lines(buffers->maskLines);
-    if (result == kOk)
-      result = out.AppendBlock(kMaskFieldBlock, lines.first(fieldBytes));
-    if (result == kOk)
-      result =
-          out.AppendBlock(kMaskFieldBlock | kSecondFieldBit, lines.subspan(fieldBytes, fieldBytes));
-    if (result != kOk)
-      return session.End(ExportEnding::kStopped, kErrBadFile, source.GetFileName());
-
-    result = session.WriteFrame(out.Frame(), i + 1);
-    if (result == kErrCancelled)
-      return session.End(ExportEnding::kStopped, result);
-    if (result != kOk)
-      return session.End(ExportEnding::kFailed, result);
-  }
-  return session.End(ExportEnding::kFinished, kOk);
+  MaskBlocks masks(maskPath, *buffers);
+  const ExportStream stream{
+      source.GetFrameCount(), width, height,
+      std::span<const uint8_t>(source.GetFormat(), static_cast<size_t>(formatSize)),
+      kLeastMaskFrame};
+  return WriteExportFrames(session, source, stream, *buffers, masks);
 }
 
 }  // namespace
 
 bool ExportTransition(ExportProgress* progress, const std::string& sourcePath,
-                      const std::string& outPath, int32_t durationMs,
+                      const std::string& outPath, int32_t durationMs, double frameRate,
                       std::span<const uint8_t> pattern, int32_t width, int32_t height,
                       int32_t edgeWidth, int32_t* code, ExportOutcome* outcome) {
   ExportOutcome ended;
-  const bool written = TransitionTo(progress, sourcePath, outPath, durationMs, pattern, width,
-                                    height, edgeWidth, ended);
+  const bool written = TransitionTo(progress, sourcePath, outPath, durationMs, frameRate, pattern,
+                                    width, height, edgeWidth, ended);
   return Tell(written, ended, code, outcome);
 }
 

@@ -14,9 +14,11 @@ class ExportProgress;
 // one) and, per field, the export's own block: encoded alpha for a
 // transition, raw mask lines for a mask sequence.
 //
-// Both exports run on the calling thread, report their failures themselves
-// under the caption "Write AVI" (a cancel, kErrCancelled, shows nothing) and
-// return true only when the file was written completely. code, when given,
+// Both exports build their frames on the calling thread, which also drives
+// the progress, while a thread of their own writes the frame before; that
+// thread has ended by the time they return. They report their failures
+// themselves under the caption "Write AVI" (a cancel, kErrCancelled, shows
+// nothing) and return true only when the file was written completely. code, when given,
 // receives the final code: 0, kErrCancelled for a cancel, or the code
 // reported; outcome, when given, also what became of the output file and why
 // the export stopped.
@@ -48,9 +50,10 @@ inline constexpr size_t kMaskLinesCapacity = 98328;
 // of width x height; the alpha of every field is computed from it with
 // edgeWidth. sourcePath may be empty; a source that cannot be opened is
 // passed over silently and the frames carry alpha only, as do frames past
-// its end. The frame rate is the source's, else FrameRate.
+// its end. The frame rate is the source's, else frameRate (frames per
+// second, the card's).
 bool ExportTransition(ExportProgress* progress, const std::string& sourcePath,
-                      const std::string& outPath, int32_t durationMs,
+                      const std::string& outPath, int32_t durationMs, double frameRate,
                       std::span<const uint8_t> pattern, int32_t width, int32_t height,
                       int32_t edgeWidth, int32_t* code = nullptr, ExportOutcome* outcome = nullptr);
 

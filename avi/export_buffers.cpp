@@ -13,7 +13,8 @@ int32_t AcquireExportBuffers(ExportBuffers*& buffers) {
   if (!ready) {
     try {
       storage.sourceFrame.resize(kSourceFrameCapacity);
-      storage.outputFrame.resize(kOutputFrameCapacity);
+      for (std::vector<uint8_t>& frame : storage.outputFrames)
+        frame.resize(kOutputFrameCapacity);
       storage.segmentScratch.resize(kSegmentScratchCapacity);
       storage.maskImage.resize(kMaskImageCapacity);
       storage.maskLines.resize(kMaskLinesCapacity);

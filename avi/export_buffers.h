@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <vector>
 
@@ -12,8 +13,9 @@ struct ExportBuffers {
   // ReadFrame's target; once the video blocks are copied out, the alpha of
   // the field being encoded.
   std::vector<uint8_t> sourceFrame;
-  // The device frame being built.
-  std::vector<uint8_t> outputFrame;
+  // The device frames, built into each in turn: one is being written while
+  // the next is built.
+  std::array<std::vector<uint8_t>, 2> outputFrames;
   // The segment list while a field is encoded.
   std::vector<uint8_t> segmentScratch;
   TransitionTable table{};

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <new>
 
 #include "avi/export_progress.h"
 #include "avi/video_data.h"
@@ -65,54 +66,72 @@ ExportSession::ExportSession(ExportProgress* progress, const std::string& outPat
 
 ExportSession::~ExportSession() {
   // Only a caller that forgot End gets here with a writer: keep nothing.
+  FinishWriting();
   AviWriterAbandon(writer_);
   CloseProgress();
 }
 
-int32_t ExportSession::Begin(const VideoData& source, int32_t frameCount, uint32_t width,
-                             uint32_t height, std::span<const uint8_t> format,
-                             uint64_t leastFrameBytes) {
+int32_t ExportSession::Begin(const VideoData& source, const ExportStream& stream) {
   const double rate = source.GetFrameRate();
-  outcome_.framesPlanned = frameCount;
+  outcome_.framesPlanned = stream.frameCount;
   outcome_.frameRate = rate;
-  outcome_.leastFrameBytes = leastFrameBytes;
+  outcome_.leastFrameBytes = stream.leastFrameBytes;
   // Past these the writer would fail only at the 2 GB limit, after writing
   // all of it, or write headers that say another rate.
-  if (!ExportFitsFile(rate, frameCount, leastFrameBytes, format.size()))
+  if (!ExportFitsFile(rate, stream.frameCount, stream.leastFrameBytes, stream.format.size()))
     return kErrVideoParameters;
-  int32_t code =
-      AviWriterCreate(writer_, outPath_, ExportMainHeader(rate, frameCount, width, height));
+  int32_t code = AviWriterCreate(
+      writer_, outPath_, ExportMainHeader(rate, stream.frameCount, stream.width, stream.height));
   if (code != kOk)
     return code;
   code = AviWriterAddStream(*writer_, &stream_, ExportStreamHeader(rate, source.GetQuality()),
-                            format.data(), static_cast<uint32_t>(format.size()));
+                            stream.format.data(), static_cast<uint32_t>(stream.format.size()));
+  if (code != kOk)
+    return code;
+  writing_.reset(new (std::nothrow) ExportWriteThread(*writer_, stream_));
+  if (!writing_)
+    return kErrNoMemory;
+  code = writing_->Start();
   if (code != kOk)
     return code;
   if (progress_) {
-    progress_->Open(kExportCaption, outPath_, frameCount, true);
+    progress_->Open(kExportCaption, outPath_, stream.frameCount, true);
     progressOpen_ = true;
   }
   return kOk;
 }
 
 int32_t ExportSession::WriteFrame(std::span<const uint8_t> frame, int32_t done) {
-  if (!writer_)
+  if (!writing_)
     return kErrBadParameter;
-  const int32_t code =
-      AviWriterWriteChunk(*writer_, stream_, frame.data(), static_cast<uint32_t>(frame.size()),
-                          ChunkType("dc"), kIndexKeyFrame);
+  const int32_t code = writing_->Write(frame);
   if (code != kOk)
     return code;
-  ++outcome_.framesWritten;
   if (progressOpen_ && !progress_->Update(done))
     return kErrCancelled;
   return kOk;
 }
 
+int32_t ExportSession::FinishWriting() {
+  if (!writing_)
+    return kOk;
+  const int32_t code = writing_->Finish();
+  outcome_.framesWritten = writing_->FramesWritten();
+  writing_.reset();
+  return code;
+}
+
 bool ExportSession::End(ExportEnding ending, int32_t reason, const std::string& file) {
   if (ending != ExportEnding::kFinished && reason == kOk)
     reason = kErrBadParameter;  // a stop without a reason is a caller's slip
-  const std::string& named = file.empty() ? outPath_ : file;
+  // A frame the disk refused decides the end whatever came after it: the
+  // export would have failed there had the writing kept pace.
+  const int32_t written = FinishWriting();
+  if (written != kOk) {
+    ending = ExportEnding::kFailed;
+    reason = written;
+  }
+  const std::string& named = written != kOk || file.empty() ? outPath_ : file;
   if (ending == ExportEnding::kStopped) {
     outcome_.stopCode = reason;
     outcome_.stopFile = named;

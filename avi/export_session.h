@@ -8,6 +8,7 @@
 #include "avi/avi_format.h"
 #include "avi/avi_writer.h"
 #include "avi/export_outcome.h"
+#include "avi/export_write_thread.h"
 
 class ExportProgress;
 class VideoData;
@@ -26,6 +27,16 @@ inline constexpr double kExportMaxFrameRate = 1000000.0;
 // header and index entry not counted) fit one AVI file behind headers with a
 // stream format of formatSize bytes, and rate is one the headers can hold.
 bool ExportFitsFile(double rate, int32_t frameCount, uint64_t leastFrameBytes, uint64_t formatSize);
+
+// The one video stream of an export: frameCount frames of width x height
+// in the given format ("strf" payload), each at least leastFrameBytes.
+struct ExportStream {
+  int32_t frameCount = 0;
+  uint32_t width = 0;
+  uint32_t height = 0;
+  std::span<const uint8_t> format;
+  uint64_t leastFrameBytes = 0;
+};
 
 // How an export ends, which decides what happens to the output file.
 enum class ExportEnding {
@@ -53,27 +64,32 @@ class ExportSession {
   ExportSession(const ExportSession&) = delete;
   ExportSession& operator=(const ExportSession&) = delete;
 
-  // Creates the output file with the headers for frameCount frames of the
-  // source's rate and quality and the given format, then opens the
+  // Creates the output file with the headers of stream at the source's rate
+  // and quality, starts the thread that writes the frames, then opens the
   // progress. 0, kErrVideoParameters before anything is touched when the
-  // frames, at leastFrameBytes or more each, or their rate do not fit the
-  // file (ExportFitsFile), or the writer's code.
-  int32_t Begin(const VideoData& source, int32_t frameCount, uint32_t width, uint32_t height,
-                std::span<const uint8_t> format, uint64_t leastFrameBytes);
+  // stream's frames or their rate do not fit the file (ExportFitsFile),
+  // kErrNoMemory without a thread, or the writer's code.
+  int32_t Begin(const VideoData& source, const ExportStream& stream);
 
-  // Writes one device frame as the key frame "00dc" and tells the progress
-  // that done frames are complete. 0, kErrCancelled when the user asked to
-  // stop, or the writer's code.
+  // Hands one device frame to the writing thread, which writes it as the key
+  // frame "00dc", and tells the progress that done frames are complete. The
+  // frame's bytes must stay as they are until the next WriteFrame or End
+  // (see ExportWriteThread). 0, kErrCancelled when the user asked to stop,
+  // or the code of a write that failed, this frame's or an earlier one's.
   int32_t WriteFrame(std::span<const uint8_t> frame, int32_t done);
 
-  // Ends the export: reason is 0 for kFinished, else the code that stopped it,
-  // reported with file (the output path when empty; kErrNoMemory without a
-  // name; kErrCancelled not at all). Fills the outcome; true only for a
-  // finished file that closed without error.
+  // Ends the export once every frame handed over is written: reason is 0
+  // for kFinished, else the code that stopped it, reported with file (the
+  // output path when empty; kErrNoMemory without a name; kErrCancelled not
+  // at all). A write that failed meanwhile outweighs the reason given: the
+  // export has failed with that write's code. Fills the outcome; true only
+  // for a finished file that closed without error.
   bool End(ExportEnding ending, int32_t reason, const std::string& file = std::string());
 
  private:
   void CloseProgress();
+  // Waits for the writing thread; 0 or the code of the write that failed.
+  int32_t FinishWriting();
 
   ExportProgress* progress_;
   bool progressOpen_ = false;
@@ -81,6 +97,8 @@ class ExportSession {
   ExportOutcome& outcome_;
   std::unique_ptr<AviWriter> writer_;
   int32_t stream_ = 0;
+  // Declared after the writer it writes to, so it ends before the writer.
+  std::unique_ptr<ExportWriteThread> writing_;
 };
 
 inline constexpr const char* kExportCaption = "Write AVI";

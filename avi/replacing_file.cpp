@@ -159,6 +159,13 @@ int32_t ReplacingFile::OpenInPlace(const std::string& file) {
   return kOk;
 }
 
+void ReplacingFile::StartWriteBack() const {
+#if defined(__linux__)
+  if (stream_)
+    sync_file_range(fileno(stream_.get()), 0, 0, SYNC_FILE_RANGE_WRITE);
+#endif
+}
+
 int32_t ReplacingFile::Commit() {
   if (!stream_)
     return kErrCannotWrite;

@@ -53,6 +53,12 @@ class ReplacingFile {
   const std::string& TemporaryPath() const { return temporary_; }
   bool WritesInPlace() const { return inPlace_; }
 
+  // Asks the system to start writing what has reached the file so far to
+  // the disk, without waiting for it, so that Commit's sync finds little
+  // left to do. A hint only: where it is not offered it does nothing, and a
+  // failure shows at Commit.
+  void StartWriteBack() const;
+
   // Flushes, syncs and closes the temporary file and renames it over the
   // target. 0, or kErrCannotWrite when any of that fails; the temporary file is
   // then removed and the target is as it was (written in place: incomplete).

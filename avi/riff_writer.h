@@ -31,6 +31,8 @@ class RiffWriter {
   int32_t Seek(uint64_t offset);
   uint64_t Tell() const { return position_; }
   int32_t Flush();
+  // See ReplacingFile::StartWriteBack.
+  void StartWriteBack() const { file_.StartWriteBack(); }
 
   // 0 while every operation so far succeeded, else kErrCannotWrite.
   int32_t Status() const;

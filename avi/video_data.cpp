@@ -2,11 +2,10 @@
 
 #include "avi/device_frame.h"
 #include "support/error_codes.h"
-#include "support/time_code.h"
 
-VideoData::VideoData() : VideoData(640, 480) {}
+VideoData::VideoData() : VideoData(640, 480, 0.0) {}
 
-VideoData::VideoData(int32_t width, int32_t height) {
+VideoData::VideoData(int32_t width, int32_t height, double frameRate) : frameRate_(frameRate) {
   StoreBitmapInfoHeader(MakeBitmapInfoHeader(width, height, 32, kFourCCOrvt), format_);
 }
 
@@ -17,7 +16,7 @@ int32_t VideoData::GetFrameCount() const {
   return 1;
 }
 double VideoData::GetFrameRate() const {
-  return FrameRate;
+  return frameRate_;
 }
 uint32_t VideoData::GetHandler() const {
   return kFourCCOrvt;

@@ -8,13 +8,15 @@
 #include "avi/avi_format.h"
 
 // A source of device frames for the export. On its own it is the source of
-// one empty frame at the card's frame rate, used when there is no source
+// one empty frame at the rate it is given, used when there is no source
 // file; AVIVideoData reads the frames of a card recording.
 class VideoData {
  public:
-  // Frames of 640 x 480.
+  // Frames of 640 x 480 without a rate of their own (0), for a source that
+  // gives its own.
   VideoData();
-  VideoData(int32_t width, int32_t height);
+  // frameRate frames per second, as GetFrameRate gives it.
+  VideoData(int32_t width, int32_t height, double frameRate);
   VideoData(const VideoData&) = delete;
   VideoData& operator=(const VideoData&) = delete;
   virtual ~VideoData() = default;
@@ -50,4 +52,5 @@ class VideoData {
 
  private:
   uint8_t format_[kBitmapInfoSize] = {};
+  double frameRate_ = 0.0;
 };

@@ -65,12 +65,11 @@ void ExportSubject(benchmark::State& state, const char* patternName) {
     return;
   }
   const std::string out = (BenchFolder() / "transition.avi").string();
-  FrameRate = kPalFrameRate;
   int32_t code = kOk;
   const auto started = std::chrono::steady_clock::now();
   for (auto _ : state) {
-    if (!ExportTransition(nullptr, "", out, kDurationMs, pattern, kWidth, kHeight, kEdgeWidth,
-                          &code)) {
+    if (!ExportTransition(nullptr, "", out, kDurationMs, kPalFrameRate, pattern, kWidth, kHeight,
+                          kEdgeWidth, &code)) {
       state.SkipWithError("export failed");
       break;
     }

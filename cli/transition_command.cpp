@@ -100,8 +100,8 @@ int RunTransition(const TransitionOptions& options) {
   std::vector<uint8_t> pattern;
   if (LoadPattern(options.pattern, standard, pattern) != kOk)
     return kExitFailure;
-  // The export runs at the source's rate, or at the program's when there is
-  // no source; the card's standard sets it here as the device would.
+  // The export runs at the source's rate, or at the standard's when there
+  // is no source.
   double rate = standard.frameRate;
   if (!options.source.empty()) {
     rate = CheckSource(options.source, standard);
@@ -118,12 +118,11 @@ int RunTransition(const TransitionOptions& options) {
     return kExitUsage;
   }
 
-  FrameRate = standard.frameRate;
   TerminalProgress progress;
   ExportOutcome outcome;
   const bool written =
-      ExportTransition(&progress, options.source, options.out, durationMs, pattern, standard.width,
-                       standard.height, options.width, nullptr, &outcome);
+      ExportTransition(&progress, options.source, options.out, durationMs, standard.frameRate,
+                       pattern, standard.width, standard.height, options.width, nullptr, &outcome);
   if (written) {
     std::printf("%s: %d frames\n", options.out.c_str(), static_cast<int>(outcome.framesWritten));
     return kExitOk;

@@ -69,6 +69,18 @@ TEST(AlphaEncoderTest, EqualLineIsOneFill) {
   EXPECT_EQ(e.bytes.size(), 16u);  // 8 + 4 + 2, padded
 }
 
+// A fill takes the whole run before the first other byte, wherever in a
+// block of 16 that falls, and never more than its 15-bit count holds.
+TEST(AlphaEncoderTest, FillEndsWhereItsRunDoes) {
+  for (const size_t run : {8u, 15u, 16u, 17u, 31u, 32u, 33u, 100u, 32764u, 32767u, 40000u}) {
+    Bytes line(run, 0x5A);
+    const Bytes tail = NoRuns(64);
+    line.insert(line.end(), tail.begin(), tail.end());
+    const Encoded e = RoundTrip(line, static_cast<int32_t>(line.size()), 1);
+    EXPECT_EQ(LoadLe16(e.bytes.data() + 4), (std::min<size_t>(run, 0x7FFF) & ~3u) | 0x8000) << run;
+  }
+}
+
 TEST(AlphaEncoderTest, ZeroFieldHasOneSegmentPerLine) {
   const Encoded e = RoundTrip(Bytes(288 * 720, 0), 720, 288);
   EXPECT_EQ(e.layout.runLengthBytes, 1156u);

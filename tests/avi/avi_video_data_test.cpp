@@ -34,11 +34,10 @@ class AviVideoDataTest : public ::testing::Test {
 };
 
 TEST(VideoDataTest, PlainSourceGivesOneEmptyFrame) {
-  FrameRate = 29.97f;
-  VideoData plain(768, 576);
+  VideoData plain(768, 576, kNtscFrameRate);
   EXPECT_EQ(plain.GetStatus(), kOk);
   EXPECT_EQ(plain.GetFrameCount(), 1);
-  EXPECT_FLOAT_EQ(static_cast<float>(plain.GetFrameRate()), 29.97f);
+  EXPECT_EQ(plain.GetFrameRate(), static_cast<double>(kNtscFrameRate));
   EXPECT_EQ(plain.GetHandler(), kFourCCOrvt);
   EXPECT_EQ(plain.GetQuality(), 10000);
   EXPECT_EQ(plain.GetFileName(), "");
@@ -54,7 +53,6 @@ TEST(VideoDataTest, PlainSourceGivesOneEmptyFrame) {
   EXPECT_EQ(LoadLe32(buffer.data()), kDeviceFrameMagic);
   Bytes tiny(3);
   EXPECT_EQ(plain.ReadFrame(0, tiny, size), kErrBadFile);
-  FrameRate = 25.0f;
 }
 
 TEST_F(AviVideoDataTest, ReadsFramesAndHeaders) {

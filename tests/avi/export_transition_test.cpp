@@ -20,12 +20,9 @@ constexpr size_t kFieldBytes = static_cast<size_t>(kWidth) * kFieldLines;
 
 class ExportTransitionTest : public ::testing::Test {
  protected:
-  void SetUp() override { FrameRate = kNtscFrameRate; }
-  void TearDown() override { FrameRate = kPalFrameRate; }
-
   bool Export(const std::string& source, int32_t durationMs, int32_t* code,
               ExportProgress* progress = nullptr, int32_t edgeWidth = 48) {
-    return ExportTransition(progress, source, out_, durationMs, pattern_, kWidth, kHeight,
+    return ExportTransition(progress, source, out_, durationMs, rate_, pattern_, kWidth, kHeight,
                             edgeWidth, code);
   }
 
@@ -64,6 +61,8 @@ class ExportTransitionTest : public ::testing::Test {
   ScopedPrompter scope_{prompter_};
   const Bytes pattern_ = TestPattern(kWidth, kHeight);
   const std::string out_ = dir_.File("out.avi");
+  // The rate of frames without a source.
+  float rate_ = kNtscFrameRate;
 };
 
 TEST(ExportFieldPositionsTest, FollowTheWipePathInAndOut) {
@@ -100,7 +99,7 @@ TEST_F(ExportTransitionTest, WithoutSourceFramesHoldOnlyTheTwoAlphaBlocks) {
   for (const Case& c :
        {Case{kNtscFrameRate, 33366, 29970, 15}, Case{kPalFrameRate, 40000, 25000, 12}}) {
     SCOPED_TRACE(c.rate);
-    FrameRate = c.rate;
+    rate_ = c.rate;
     int32_t code = -1;
     ASSERT_TRUE(Export("", 500, &code));
     EXPECT_EQ(code, kOk);
@@ -275,7 +274,8 @@ TEST_F(ExportTransitionTest, FailureLeavesTheEarlierFileAsItWas) {
   // A folder that is not there: the writer cannot even start.
   prompter_.messages.clear();
   const std::string nowhere = dir_.File("no folder/out.avi");
-  EXPECT_FALSE(ExportTransition(&progress, "", nowhere, 500, pattern_, kWidth, kHeight, 48, &code));
+  EXPECT_FALSE(ExportTransition(&progress, "", nowhere, 500, kNtscFrameRate, pattern_, kWidth,
+                                kHeight, 48, &code));
   EXPECT_EQ(code, kErrNoFile);
   ASSERT_EQ(prompter_.messages.size(), 1u);
   EXPECT_EQ(prompter_.messages[0].text, "No file '" + nowhere + "'");
@@ -296,7 +296,8 @@ TEST_F(ExportTransitionTest, RefusesFramesTheBuffersCannotHold) {
     prompter_.messages.clear();
     const Bytes pattern(c.patternBytes, 128);
     int32_t code = -1;
-    EXPECT_FALSE(ExportTransition(nullptr, "", out_, 1000, pattern, c.width, c.height, 48, &code))
+    EXPECT_FALSE(ExportTransition(nullptr, "", out_, 1000, kNtscFrameRate, pattern, c.width,
+                                  c.height, 48, &code))
         << c.width << "x" << c.height;
     EXPECT_EQ(code, kErrVideoParameters);
     ASSERT_EQ(prompter_.messages.size(), 1u);
@@ -328,11 +329,13 @@ TEST_F(ExportTransitionTest, RefusesRatesAndCountsNoFileCanHold) {
   const Case cases[] = {
       {"a million frames of a second",
        [&](ExportProgress* p, int32_t* code) {
-         return ExportTransition(p, million, out_, 1000, pattern_, kWidth, kHeight, 48, code);
+         return ExportTransition(p, million, out_, 1000, kNtscFrameRate, pattern_, kWidth, kHeight,
+                                 48, code);
        }},
       {"a rate past the headers, 3 ms",
        [&](ExportProgress* p, int32_t* code) {
-         return ExportTransition(p, fastest, out_, 3, pattern_, kWidth, kHeight, 48, code);
+         return ExportTransition(p, fastest, out_, 3, kNtscFrameRate, pattern_, kWidth, kHeight, 48,
+                                 code);
        }},
       {"masks at a rate past the headers",
        [&](ExportProgress* p, int32_t* code) {
@@ -360,7 +363,8 @@ TEST_F(ExportTransitionTest, RefusesRatesAndCountsNoFileCanHold) {
 TEST_F(ExportTransitionTest, LargestFrameAndEdgeWidthsExportCleanly) {
   const Bytes pattern = TestPattern(768, 576);
   for (int32_t edgeWidth : {0, 255}) {
-    ASSERT_TRUE(ExportTransition(nullptr, "", out_, 200, pattern, 768, 576, edgeWidth, nullptr));
+    ASSERT_TRUE(ExportTransition(nullptr, "", out_, 200, kNtscFrameRate, pattern, 768, 576,
+                                 edgeWidth, nullptr));
     const auto frames = ReadBlocks(out_);
     ASSERT_EQ(frames.size(), 6u);
     for (size_t i = 0; i < frames.size(); ++i) {
@@ -378,8 +382,8 @@ TEST_F(ExportTransitionTest, RepeatedExportsGiveTheSameBytes) {
   ASSERT_TRUE(Export("", 700, nullptr));
   const Bytes first = ReadAll(out_);
   const Bytes other = TestPattern(768, 576);
-  ASSERT_TRUE(
-      ExportTransition(nullptr, "", dir_.File("other.avi"), 700, other, 768, 576, 200, nullptr));
+  ASSERT_TRUE(ExportTransition(nullptr, "", dir_.File("other.avi"), 700, kNtscFrameRate, other, 768,
+                               576, 200, nullptr));
   ASSERT_TRUE(Export("", 700, nullptr));
   EXPECT_EQ(ReadAll(out_), first);
 }

@@ -68,10 +68,7 @@ Outcome RunExportInChild(ChildUser user, rlim_t limit, const ExportCall& call,
     progress.cancelAt = cancelAt;
     int32_t code = -1;
     const bool returned = call(&progress, &code);
-    out << returned << "\n"
-        << code << "\n"
-        << progress.opens << "\n"
-        << progress.closes << "\n";
+    out << returned << "\n" << code << "\n" << progress.opens << "\n" << progress.closes << "\n";
     for (const RecordingPrompter::Message& m : prompter.messages)
       out << m.caption << "\n" << m.text << "\n";
   });
@@ -95,7 +92,6 @@ Outcome RunInChild(Refusal how, const ExportCall& call) {
 class ExportWriteRefusedTest : public ::testing::TestWithParam<Refusal> {
  protected:
   void SetUp() override {
-    FrameRate = kPalFrameRate;
     std::vector<Bytes> frames;
     for (uint32_t i = 0; i < 4; ++i)
       frames.push_back(DeviceFrame(i, 400));
@@ -157,7 +153,8 @@ class ExportWriteRefusedTest : public ::testing::TestWithParam<Refusal> {
 TEST_P(ExportWriteRefusedTest, TransitionOverTheSource) {
   const Bytes pattern = TestPattern(768, 576);
   const Outcome outcome = RunInChild(GetParam(), [&](ExportProgress* progress, int32_t* code) {
-    return ExportTransition(progress, source_, out_, 2000, pattern, 768, 576, 48, code);
+    return ExportTransition(progress, source_, out_, 2000, kPalFrameRate, pattern, 768, 576, 48,
+                            code);
   });
   ExpectRefused(outcome, "Write AVI");
 }
@@ -165,7 +162,7 @@ TEST_P(ExportWriteRefusedTest, TransitionOverTheSource) {
 TEST_P(ExportWriteRefusedTest, TransitionWithoutSource) {
   const Bytes pattern = TestPattern(640, 480);
   const Outcome outcome = RunInChild(GetParam(), [&](ExportProgress* progress, int32_t* code) {
-    return ExportTransition(progress, "", out_, 2000, pattern, 640, 480, 0, code);
+    return ExportTransition(progress, "", out_, 2000, kPalFrameRate, pattern, 640, 480, 0, code);
   });
   ExpectRefused(outcome, "Write AVI");
 }
@@ -182,7 +179,6 @@ TEST_P(ExportWriteRefusedTest, MaskSequence) {
 // fills while the index is written, that failure is reported too, and the
 // earlier file stays.
 TEST(ExportStopTest, CloseThatFailsAfterAStopIsReported) {
-  FrameRate = kPalFrameRate;
   ScratchDir dir;
   const Bytes pattern = TestPattern(768, 576);
   std::vector<Bytes> frames;
@@ -206,7 +202,8 @@ TEST(ExportStopTest, CloseThatFailsAfterAStopIsReported) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     const ExportCall call = [&](ExportProgress* progress, int32_t* code) {
-      return ExportTransition(progress, c.source, out, 2000, pattern, 768, 576, 48, code);
+      return ExportTransition(progress, c.source, out, 2000, kPalFrameRate, pattern, 768, 576, 48,
+                              code);
     };
     // The same stop without a limit shows how large the kept file is; one
     // byte less leaves room for every frame but not for the whole index.
@@ -230,10 +227,64 @@ TEST(ExportStopTest, CloseThatFailsAfterAStopIsReported) {
   }
 }
 
+// The frames are written while the next is built, so a write that fails
+// may come to light only after the export has moved on: at a later frame,
+// or behind a stop. Either way the failed write decides: it is what is
+// reported, and nothing of the partial file stays.
+TEST(ExportStopTest, WriteThatFailsMidExportOutweighsWhatCameAfter) {
+  ScratchDir dir;
+  const Bytes pattern = TestPattern(768, 576);
+  std::vector<Bytes> frames;
+  for (uint32_t i = 0; i < 4; ++i)
+    frames.push_back(DeviceFrame(i, 400));
+  const std::string good = dir.File("good.avi"), bad = dir.File("bad.avi");
+  WriteAll(good, SimpleAvi(frames).Build());
+  frames[2][0] = 'X';  // not a device frame
+  WriteAll(bad, SimpleAvi(frames).Build());
+  const std::string out = dir.File("out.avi");
+  auto exportFrom = [&](const std::string& source) -> ExportCall {
+    return [&, source](ExportProgress* progress, int32_t* code) {
+      return ExportTransition(progress, source, out, 2000, kPalFrameRate, pattern, 768, 576, 48,
+                              code);
+    };
+  };
+  // A file that holds the first frame and no more: the second frame's write
+  // fails.
+  const Outcome one = RunExportInChild(ChildUser::kSame, 0, exportFrom(good), 1);
+  ASSERT_EQ(one.code, kErrCancelled);
+  const rlim_t limit = static_cast<rlim_t>(fs::file_size(out));
+
+  struct Case {
+    const char* name;
+    std::string source;
+    int32_t cancelAt;
+  };
+  const Case cases[] = {
+      {"frames still to come", good, 0},
+      {"a bad source frame next", bad, 0},
+      {"a cancel next", good, 2},
+  };
+  const Bytes earlier = Text("an earlier export of this name");
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    WriteAll(out, earlier);
+    const Outcome outcome =
+        RunExportInChild(ChildUser::kSame, limit, exportFrom(c.source), c.cancelAt);
+    EXPECT_FALSE(outcome.returned);
+    EXPECT_EQ(outcome.code, kErrCannotWrite);
+    EXPECT_EQ(outcome.opens, 1);
+    EXPECT_EQ(outcome.closes, 1);
+    ASSERT_EQ(outcome.messages.size(), 1u);
+    EXPECT_EQ(outcome.messages[0].caption, "Write AVI");
+    EXPECT_EQ(outcome.messages[0].text, "Can not write file '" + out + "'");
+    EXPECT_EQ(ReadAll(out), earlier);
+    EXPECT_EQ(dir.Names().size(), 3u) << "no temporary file is left";
+  }
+}
+
 // Where the folder may not be written, a writable file is written in
 // place; not the source itself, which would be cut under the reading.
 TEST(ExportInPlaceTest, SourceThatIsTheOutputIsNotWrittenInPlace) {
-  FrameRate = kPalFrameRate;
   ScratchDir dir;
   const fs::path folder = dir.Path() / "closed";
   fs::create_directory(folder);
@@ -245,7 +296,8 @@ TEST(ExportInPlaceTest, SourceThatIsTheOutputIsNotWrittenInPlace) {
   const Bytes pattern = TestPattern(640, 480);
   const Outcome outcome =
       RunExportInChild(ChildUser::kPlain, 0, [&](ExportProgress* progress, int32_t* code) {
-        return ExportTransition(progress, source, source, 200, pattern, 640, 480, 48, code);
+        return ExportTransition(progress, source, source, 200, kPalFrameRate, pattern, 640, 480, 48,
+                                code);
       });
   chmod(folder.c_str(), 0755);
   ASSERT_FALSE(outcome.skipped);
