@@ -6,5 +6,6 @@ FileData ImageFiles("TARGA Files (*.tga)|*.tga|All Files (*.*)|*.*", "tga");
 FileData AviFiles("AVI Files (*.avi)|*.avi|All Files (*.*)|*.*", "avi");
 
 bool VersionQuestionAsked = false;
+float FrameRate = 25.0f;
 int32_t TimeDisplayMode = -1;
 std::atomic<int32_t> StopFlag{1};

@@ -25,8 +25,9 @@ extern bool VersionQuestionAsked;
 // else time code with milliseconds. -1 at start; the dialog sets 1.
 extern int32_t TimeDisplayMode;
 
-// FrameRate (support/time_code.h): frames per second, 25 at start, set by
-// the dialog to 29.97 and then to the card's rate once the card is open.
+// Frames per second, 25 at start; the dialog sets 29.97 and then the card's
+// rate once the card is open.
+extern float FrameRate;
 
 // Nonzero: no playback worker may run. 1 at start and after every stop.
 extern std::atomic<int32_t> StopFlag;

@@ -5,10 +5,6 @@
 #include <cstdio>
 #include <cstdlib>
 
-// The dialog's; here until the export and the command line take the rate
-// as an argument.
-float FrameRate = 25.0f;
-
 namespace {
 
 // Truncates toward zero; values beyond int32 saturate instead of being

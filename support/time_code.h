@@ -9,12 +9,6 @@
 // drop-frame time code: at 29.97 the frames field comes from the millisecond
 // remainder of each second.
 
-// Frames per second; 25 at start, then set by the dialog. The dialog's
-// value (see app/program_state.h); declared and defined here only while the
-// export and the command line still read it instead of taking the rate as
-// an argument.
-extern float FrameRate;
-
 // 29.97 as the single-precision value every conversion uses.
 inline constexpr float kNtscFrameRate = 29.97f;
 inline constexpr float kPalFrameRate = 25.0f;
