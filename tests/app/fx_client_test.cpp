@@ -302,6 +302,7 @@ TEST_F(FxTest, AboutShowsNameAndVersionModally) {
       if (label->objectName() == QStringLiteral("cardLibrary"))
         cardPath = label->toolTip();
     }
+    SaveScreenshot(*about, QStringLiteral("about_box"));
     EXPECT_EQ(about->TemplateId(), kAboutDialogId);
     EXPECT_EQ(about->size(),
               QSize(about->MapDialogRect(0, 0, 101, 87).w, about->MapDialogRect(0, 0, 101, 87).h));
