@@ -1,5 +1,9 @@
 #include "app/fx_app.h"
 
+#include <QTimer>
+
+#include "app/close_on_signals.h"
+#include "app/fx_client.h"
 #include "app/program_icon.h"
 #include "app/sdi_dec_frame.h"
 
@@ -32,6 +36,13 @@ void ShowMainWindow(TSDIDecFrame& frame, int showState) {
   }
 }
 
+void OpenPictureOnceShown(TSDIDecFrame& frame, const std::string& path) {
+  TFxClient* client = frame.Client();
+  // After what the set-up posted, such as the report of a card that could
+  // not be opened; with the client as context, a closed program drops it.
+  QTimer::singleShot(0, client, [client, path] { client->OpenPicture(path); });
+}
+
 TFxApp::TFxApp(int& argc, char** argv) : QApplication(argc, argv) {
   setApplicationName(QStringLiteral("Orvn_fx"));
 }
@@ -47,7 +58,10 @@ int TFxApp::Run(int showState) {
   InitMainWindow(showState);
   // The loop ends with the frame, also one that was never shown.
   connect(mainWindow_.get(), &TSDIDecFrame::Closed, this, &QCoreApplication::quit);
+  CloseOnSignals endings(mainWindow_.get());
   ShowMainWindow(*mainWindow_, showState);
+  if (!pictureToOpen_.empty())
+    OpenPictureOnceShown(*mainWindow_, pictureToOpen_);
   const int result = exec();
   mainWindow_.reset();
   return result;

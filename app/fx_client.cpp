@@ -4,6 +4,8 @@
 #include "avi/ui/termometer_dialog.h"
 
 #include <QGuiApplication>
+#include <filesystem>
+#include <system_error>
 
 #include "app/export_input_guard.h"
 #include "app/fx_templates.h"
@@ -226,6 +228,23 @@ void TFxClient::CmAlphaSlider() {
 void TFxClient::CmImage() {
   if (!ChooseOpenFile(ImageFiles, this, QStringLiteral("Load Image")))
     return;
+  LoadChosenImage();
+}
+
+void TFxClient::OpenPicture(const std::string& path) {
+  // Only on an open card: when it could not be opened the program is ending.
+  if (!Device.Initialised() || state == kStatePlaying || Exporting())
+    return;
+  // Kept as a chosen file is, whole, so the messages name it as they name
+  // one from the dialog and the dialog then opens beside it.
+  std::error_code ec;
+  const std::filesystem::path absolute = std::filesystem::absolute(path, ec);
+  ImageFiles.fileName = ec ? path : absolute.string();
+  ImageFiles.initialDir = RememberDirectory(ImageFiles.fileName);
+  LoadChosenImage();
+}
+
+void TFxClient::LoadChosenImage() {
   pattern.Release();
   SetState(kStateNoPattern);
 
@@ -343,8 +362,6 @@ void TFxClient::RunCard() {
 }
 
 void TFxClient::CmAbout() {
-  FxAboutDlg about(this);
+  FxAboutDlg about(this, Device.Binding());
   about.exec();
 }
-
-FxAboutDlg::FxAboutDlg(QWidget* parent) : TEDialog(kAboutDialogTemplate, parent) {}

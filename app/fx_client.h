@@ -4,6 +4,7 @@
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <string>
 
 #include "controls/te_dialog.h"
 #include "device/playback.h"
@@ -63,6 +64,11 @@ class TFxClient : public TEDialog {
   QWidget* SliderFrame() const { return sliderFrame; }
   const Playback& Player() const { return playback; }
 
+  // Opens the picture at path as the pattern, as Image does with a chosen
+  // file (same codes, messages and caption), once the card is open; nothing
+  // while playing or exporting, or when the card could not be opened.
+  void OpenPicture(const std::string& path);
+
   // An export runs: the dialog takes no input until it ends.
   bool Exporting() const { return exportProgress != nullptr; }
   // Cancels the running export, as its Cancel button does, and closes the
@@ -78,6 +84,8 @@ class TFxClient : public TEDialog {
   void EvValueChanged(intptr_t id);
   void CmAlphaSlider();
   void CmImage();
+  // Reads ImageFiles' chosen file as the pattern and reports a failure.
+  void LoadChosenImage();
   bool CmExport();
   // Runs an export with the progress dialog, the window holding still.
   bool RunExport(const std::function<bool(ExportProgress*)>& write);
@@ -116,10 +124,13 @@ class TFxClient : public TEDialog {
   static const ResponseTable kResponses;
 };
 
-// The About box: the program's name and version.
+class OrvinterBinding;
+
+// The About box: the program's name and version, and below them which card
+// library is in use.
 class FxAboutDlg : public TEDialog {
   Q_OBJECT
 
  public:
-  explicit FxAboutDlg(QWidget* parent);
+  FxAboutDlg(QWidget* parent, const OrvinterBinding& card);
 };

@@ -2,6 +2,7 @@
 
 #include <QIcon>
 #include <QImage>
+#include <string>
 
 // The program's icon group: a soft-edged wipe between two pictures, drawn
 // here rather than loaded, at the two sizes a desktop asks for.
@@ -11,5 +12,7 @@ inline constexpr int kLargeIconSize = 32;
 
 // The icon at size x size pixels.
 QImage ProgramIconImage(int size);
+// The same picture as SVG, for desktops that scale icons themselves.
+std::string ProgramIconSvg();
 // Both sizes; a null icon for any id but kProgramIconId.
 QIcon ProgramIcon(int resourceId = kProgramIconId);

@@ -72,6 +72,8 @@ class OrvaneDevice {
   const OrvinterApi& Driver() const { return binding.Api(); }
   // Any symbol of the loaded library; for tests and tools.
   void* LibrarySymbol(const char* name) const { return binding.Symbol(name); }
+  // Which library is bound, for the About box.
+  const OrvinterBinding& Binding() const { return binding; }
 
  private:
   bool HasPattern() const;

@@ -1,7 +1,10 @@
 #include "device/orvinter_binding.h"
 
 #include <dlfcn.h>
+#include <link.h>
 #include <unistd.h>
+
+#include <cstdlib>
 
 namespace {
 
@@ -39,27 +42,49 @@ std::string ExecutableFolder() {
   return slash == std::string::npos ? std::string() : exe.substr(0, slash);
 }
 
-// The normal library search first. The loader takes the run path from the
-// object that calls dlopen, and a sanitizer or preloaded library that wraps
-// dlopen becomes that caller, hiding the program's $ORIGIN; so a bare name
-// is also looked for in the program's own folder.
-void* OpenLibrary(const std::string& name, std::string& error) {
-  void* handle = dlopen(name.c_str(), RTLD_NOW | RTLD_LOCAL);
-  if (handle != nullptr)
-    return handle;
-  error = LoaderError();
-  if (name.find('/') != std::string::npos)
-    return nullptr;
-  const std::string folder = ExecutableFolder();
-  if (folder.empty())
-    return nullptr;
-  handle = dlopen((folder + "/" + name).c_str(), RTLD_NOW | RTLD_LOCAL);
-  if (handle == nullptr)
-    dlerror();  // keep the first, plainer message
-  return handle;
+// The file the loader really mapped for handle: for a bare name, where the
+// search found it.
+std::string MappedPath(void* handle, const std::string& opened) {
+  link_map* map = nullptr;
+  if (dlinfo(handle, RTLD_DI_LINKMAP, &map) == 0 && map != nullptr && map->l_name != nullptr &&
+      map->l_name[0] != '\0')
+    return map->l_name;
+  return opened;
 }
 
 }  // namespace
+
+OrvinterLookup ProgramOrvinterLookup() {
+  OrvinterLookup lookup;
+  if (const char* named = std::getenv(kOrvinterLibraryVariable); named != nullptr)
+    lookup.named = named;
+  lookup.searchName = OrvinterLibraryName();
+  const std::string folder = ExecutableFolder();
+  if (folder.empty())
+    return lookup;
+  // The loader takes the run path from the object that calls dlopen, and a
+  // sanitizer or preloaded library that wraps dlopen becomes that caller,
+  // hiding the program's $ORIGIN; so a bare name is also looked for in the
+  // program's own folder.
+  if (lookup.searchName.find('/') == std::string::npos)
+    lookup.besideProgram = folder + "/" + lookup.searchName;
+#ifdef ORVANE_SHIPPED_CARD_DIR
+  // Relative to the program, so an installed tree works wherever it lies.
+  lookup.shipped = folder + "/" ORVANE_SHIPPED_CARD_DIR "/" + kOrvinterLibraryName;
+#endif
+  return lookup;
+}
+
+std::vector<std::string> OrvinterCandidates(const OrvinterLookup& lookup) {
+  if (!lookup.named.empty())
+    return {lookup.named};
+  std::vector<std::string> files;
+  for (const std::string* file : {&lookup.searchName, &lookup.besideProgram, &lookup.shipped}) {
+    if (!file->empty())
+      files.push_back(*file);
+  }
+  return files;
+}
 
 const OrvinterApi& OrvinterStubs() {
   return kStubs;
@@ -74,15 +99,32 @@ void SetOrvinterLibraryName(const std::string& name) {
 }
 
 int32_t OrvinterBinding::Bind() {
+  return Bind(ProgramOrvinterLookup());
+}
+
+int32_t OrvinterBinding::Bind(const OrvinterLookup& lookup) {
   if (handle_ != nullptr)
     return 1;
   lastError_.clear();
   missing_.clear();
   api_ = kStubs;
 
-  handle_ = OpenLibrary(OrvinterLibraryName(), lastError_);
-  if (handle_ == nullptr)
+  for (const std::string& file : OrvinterCandidates(lookup)) {
+    handle_ = dlopen(file.c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (handle_ != nullptr) {
+      path_ = MappedPath(handle_, file);
+      break;
+    }
+    // The first failure says most: later candidates are only fallbacks.
+    const std::string error = LoaderError();
+    if (lastError_.empty())
+      lastError_ = error;
+  }
+  if (handle_ == nullptr) {
+    if (lastError_.empty())
+      lastError_ = "no card library to look for";
     return 0;
+  }
   lastError_.clear();
   void* status = dlsym(handle_, "orvdll_status");
   if (status == nullptr) {
@@ -125,6 +167,11 @@ void OrvinterBinding::Unbind() {
     return;
   dlclose(handle_);
   handle_ = nullptr;
+  path_.clear();
+}
+
+bool OrvinterBinding::Simulated() const {
+  return Symbol("orvsim_frames_shown") != nullptr;
 }
 
 void* OrvinterBinding::Symbol(const char* name) const {

@@ -25,6 +25,29 @@ inline constexpr const char* kOrvinterLibraryName = "liborvinter.so";
 const std::string& OrvinterLibraryName();
 void SetOrvinterLibraryName(const std::string& name);
 
+// A library file named here is the only one tried, so a user can point the
+// program at a particular card library (or at the simulated one).
+inline constexpr const char* kOrvinterLibraryVariable = "ORVINTER_LIBRARY";
+
+// Where the card library is looked for. The card's own driver installs its
+// library where the system's library search finds it; the simulated card
+// that comes with the program lives in a private folder, tried last, so it
+// never hides a real card.
+struct OrvinterLookup {
+  std::string named;         // from kOrvinterLibraryVariable; empty when unset
+  std::string searchName;    // for the system's library search
+  std::string besideProgram; // the build folder, where the loader's $ORIGIN may be hidden
+  std::string shipped;       // the simulated card installed with the program
+};
+
+// The program's lookup: the environment, OrvinterLibraryName() and the
+// folders around the running executable.
+OrvinterLookup ProgramOrvinterLookup();
+
+// The files to try, in order: the named one alone when it is set, else the
+// others that are not empty.
+std::vector<std::string> OrvinterCandidates(const OrvinterLookup& lookup);
+
 // Loads the card library and binds every export by name; the handle is
 // owned here and released by Unbind or destruction.
 class OrvinterBinding {
@@ -39,10 +62,17 @@ class OrvinterBinding {
   // with the library unloaded again and every entry on its stub (a later
   // Bind then starts afresh instead of finding a half-bound library).
   int32_t Bind();
+  // The same, trying the lookup's files in order; the first that loads is
+  // the one bound, and a bad one is not passed over for the next.
+  int32_t Bind(const OrvinterLookup& lookup);
   // Unloads the library; every entry goes back to its stub.
   void Unbind();
 
   bool Loaded() const { return handle_ != nullptr; }
+  // The file the loader mapped; empty when nothing is loaded.
+  const std::string& Path() const { return path_; }
+  // The library is the simulated card (it has the simulation's own exports).
+  bool Simulated() const;
   const OrvinterApi& Api() const { return api_; }
 
   // Any symbol of the loaded library, such as the simulated card's extra
@@ -55,6 +85,7 @@ class OrvinterBinding {
 
  private:
   void* handle_ = nullptr;
+  std::string path_;
   OrvinterApi api_ = OrvinterStubs();
   std::string lastError_;
   std::vector<std::string> missing_;

@@ -224,6 +224,8 @@ TEST_F(FxTest, FailedImageDiscardsThePatternAndReportsTheFile) {
 }
 
 TEST_F(FxTest, CardThatCannotBeOpenedEndsTheProgramWithItsMessage) {
+  // A library the user names is the only one tried, a broken one too.
+  const std::string broken = CardLibraryPath("liborvinter_without_flush.so");
   const struct {
     std::initializer_list<ScopedCardEnv::Setting> settings;
     const char* library;
@@ -240,6 +242,7 @@ TEST_F(FxTest, CardThatCannotBeOpenedEndsTheProgramWithItsMessage) {
        nullptr,
        "Invalid video parameters (f.e. width and height of image)"},
       {{}, "liborvinter_without_flush.so", "There is no 'Orvane' device/driver"},
+      {{{kOrvinterLibraryVariable, broken.c_str()}}, nullptr, "There is no 'Orvane' device/driver"},
   };
   for (const auto& c : cases) {
     prompter.messages.clear();
@@ -286,6 +289,7 @@ TEST_F(FxTest, VersionQuestionAnsweredOkWorksOn) {
 TEST_F(FxTest, AboutShowsNameAndVersionModally) {
   Start();
   QStringList seen;
+  QString cardPath;
   bool modal = false;
   QTimer::singleShot(0, [&] {
     auto* about = qobject_cast<FxAboutDlg*>(QApplication::activeModalWidget());
@@ -293,8 +297,12 @@ TEST_F(FxTest, AboutShowsNameAndVersionModally) {
       return;
     modal = about->isModal();
     seen << about->windowTitle();
-    for (QLabel* label : about->findChildren<QLabel*>())
+    for (QLabel* label : about->findChildren<QLabel*>()) {
       seen << label->text();
+      if (label->objectName() == QStringLiteral("cardLibrary"))
+        cardPath = label->toolTip();
+    }
+    SaveScreenshot(*about, QStringLiteral("about_box"));
     EXPECT_EQ(about->TemplateId(), kAboutDialogId);
     EXPECT_EQ(about->size(),
               QSize(about->MapDialogRect(0, 0, 101, 87).w, about->MapDialogRect(0, 0, 101, 87).h));
@@ -302,7 +310,12 @@ TEST_F(FxTest, AboutShowsNameAndVersionModally) {
   });
   Click(kIdAbout);
   EXPECT_TRUE(modal);
-  EXPECT_EQ(seen, (QStringList{"About Orvane FX", "Orvane FX", "Version 1.0 (beta)"}));
+  ASSERT_EQ(seen.size(), 4);
+  EXPECT_EQ(seen.mid(0, 3), (QStringList{"About Orvane FX", "Orvane FX", "Version 1.0 (beta)"}));
+  // Below them, which library plays: here the simulated card, said in words.
+  EXPECT_TRUE(seen[3].startsWith("Simulated card: no Orvane card driver was found.\n"))
+      << seen[3].toStdString();
+  EXPECT_EQ(cardPath.toStdString(), CardLibraryPath());
   EXPECT_EQ(QApplication::activeModalWidget(), nullptr) << "closed by OK";
 }
 

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -90,6 +92,80 @@ TEST_F(OrvinterBindingTest, AcceptsAFullPath) {
   OrvinterBinding binding;
   EXPECT_EQ(binding.Bind(), 1);
   EXPECT_TRUE(CardLibraryMapped());
+}
+
+// The lookup's order: a library the user names wins and is the only one
+// tried; without one the system's search comes before the simulated card
+// shipped with the program, which is the last resort.
+TEST_F(OrvinterBindingTest, LooksForTheLibraryInItsOrder) {
+  const std::string card = CardLibraryPath();
+  const std::string withoutFlush = CardLibraryPath("liborvinter_without_flush.so");
+  struct {
+    const char* label;
+    OrvinterLookup lookup;
+    int32_t result;
+    std::string loaded;  // the file bound; empty when none
+  } const cases[] = {
+      {"named wins over the search", {card, "liborvinter_without_flush.so", "", withoutFlush}, 1,
+       card},
+      {"a broken named one is not passed over", {withoutFlush, "liborvinter.so", "", card}, 0, ""},
+      {"a missing named one is not passed over", {card + ".gone", "liborvinter.so", "", card}, 0,
+       ""},
+      {"the search before the shipped card", {"", withoutFlush, "", card}, 0, ""},
+      {"the shipped card when nothing else is found",
+       {"", "liborvinter_not_there.so", "", card},
+       1,
+       card},
+      {"beside the program when the search misses", {"", "liborvinter_not_there.so", card, ""}, 1,
+       card},
+  };
+  for (const auto& c : cases) {
+    OrvinterBinding binding;
+    EXPECT_EQ(binding.Bind(c.lookup), c.result) << c.label;
+    EXPECT_EQ(binding.Path(), c.loaded) << c.label;
+    EXPECT_EQ(binding.Simulated(), !c.loaded.empty()) << c.label;
+  }
+}
+
+// The named library's variable for one scope (nullptr: unset), as it was
+// afterwards.
+class ScopedLibraryVariable {
+ public:
+  explicit ScopedLibraryVariable(const char* value) {
+    if (const char* outer = std::getenv(kOrvinterLibraryVariable); outer != nullptr)
+      outer_ = outer;
+    if (value != nullptr)
+      setenv(kOrvinterLibraryVariable, value, 1);
+    else
+      unsetenv(kOrvinterLibraryVariable);
+  }
+  ~ScopedLibraryVariable() {
+    if (outer_)
+      setenv(kOrvinterLibraryVariable, outer_->c_str(), 1);
+    else
+      unsetenv(kOrvinterLibraryVariable);
+  }
+  ScopedLibraryVariable(const ScopedLibraryVariable&) = delete;
+  ScopedLibraryVariable& operator=(const ScopedLibraryVariable&) = delete;
+
+ private:
+  std::optional<std::string> outer_;
+};
+
+TEST_F(OrvinterBindingTest, ProgramLookupTakesTheNamedLibraryFromTheEnvironment) {
+  {
+    ScopedLibraryVariable named("/opt/card/liborvinter.so");
+    EXPECT_EQ(OrvinterCandidates(ProgramOrvinterLookup()),
+              std::vector<std::string>{"/opt/card/liborvinter.so"});
+  }
+  ScopedLibraryVariable unset(nullptr);
+  const std::vector<std::string> files = OrvinterCandidates(ProgramOrvinterLookup());
+  ASSERT_EQ(files.size(), 3u);
+  EXPECT_EQ(files[0], kOrvinterLibraryName) << "the system's search first";
+  EXPECT_EQ(files[1], CardLibraryPath());
+  // Installed, the shipped card lies in the package's own folder beside bin/.
+  EXPECT_NE(files[2].find("/../"), std::string::npos) << files[2];
+  EXPECT_TRUE(files[2].ends_with("/orvane-fx/liborvinter.so")) << files[2];
 }
 
 TEST_F(OrvinterBindingTest, StubsTakeTheArgumentsAndReturnZero) {
