@@ -11,15 +11,15 @@ struct TargaHeader {
   uint8_t idLength = 0;            // ID Length
   uint8_t colourMapType = 0;       // Color Map Type
   uint8_t imageType = 0;           // Image Type
-  uint16_t colourMapFirst = 0;     // Color Map Specification: First Entry Index
-  uint16_t colourMapLength = 0;    // Color Map Specification: Color map Length
-  uint8_t colourMapEntryBits = 0;  // Color Map Specification: Color map Entry Size
-  uint16_t xOrigin = 0;            // Image Specification: X-origin of Image
-  uint16_t yOrigin = 0;            // Image Specification: Y-origin of Image
-  uint16_t width = 0;              // Image Specification: Image Width
-  uint16_t height = 0;             // Image Specification: Image Height
-  uint8_t pixelDepth = 0;          // Image Specification: Pixel Depth
-  uint8_t descriptor = 0;          // Image Specification: Image Descriptor
+  uint16_t colourMapFirst = 0;     // colour map: First Entry Index
+  uint16_t colourMapLength = 0;    // colour map: Color map Length
+  uint8_t colourMapEntryBits = 0;  // colour map: Color map Entry Size
+  uint16_t xOrigin = 0;            // image: X-origin of Image
+  uint16_t yOrigin = 0;            // image: Y-origin of Image
+  uint16_t width = 0;              // image: Image Width
+  uint16_t height = 0;             // image: Image Height
+  uint8_t pixelDepth = 0;          // image: Pixel Depth
+  uint8_t descriptor = 0;          // image: Image Descriptor
 
   bool operator==(const TargaHeader&) const = default;
 };
