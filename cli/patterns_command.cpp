@@ -2,15 +2,20 @@
 #include <filesystem>
 #include <string>
 
+#include "avi/replacing_file.h"
 #include "cli/commands.h"
+#include "cli/explanations.h"
 #include "cli/frame_size.h"
+#include "cli/luma_map_file.h"
 #include "cli/video_standard.h"
 #include "support/error_codes.h"
 #include "support/report_error.h"
 #include "wipe/builtin_patterns.h"
-#include "wipe/targa_writer.h"
 
 namespace {
+
+constexpr const char* kCommand = "patterns";
+constexpr const char* kCaption = "Write Pattern";
 
 struct PatternsOptions {
   std::string folder;
@@ -18,8 +23,49 @@ struct PatternsOptions {
   // unresampled: area averaging would squeeze the dissolve's levels.
   std::string standard = "ntsc";
   std::string size;  // empty: the standard's frame size
+  std::string format = "tga";
+  int32_t depth = 8;
   bool list = false;
 };
+
+// Says what failed and what became of the file at path, which existed
+// before the write when existed is true.
+void ReportWriteFailure(int32_t code, const std::string& path, bool existed) {
+  if (code == kErrNoMemory) {
+    ReportErrorPlain(kErrNoMemory, kCaption);
+    return;
+  }
+  ReportError(kErrCannotWrite, kCaption, path);
+  Explain(kCommand, WhyNotWritable(path));
+  const std::string quoted = "'" + path + "'";
+  if (!existed)
+    Explain(kCommand, "nothing was written to " + quoted);
+  else if (ReplacingFile::WouldWriteInPlace(path))
+    Explain(kCommand, quoted + " was written in place, as its folder may not be written, and " +
+                          "is left incomplete");
+  else
+    Explain(kCommand, quoted + " is as it was before");
+}
+
+// Renders the named pattern at the depth of Image and writes it; false once
+// the failure is reported.
+template <typename Image>
+bool WritePattern(const char* name, int32_t width, int32_t height, LumaMapFormat format,
+                  const std::string& path) {
+  Image image;
+  if (!RenderBuiltinPattern(name, width, height, image)) {
+    ReportErrorPlain(kErrNoMemory, kCaption);
+    return false;
+  }
+  std::error_code ec;
+  const bool existed = std::filesystem::exists(path, ec);
+  const int32_t code = WriteLumaMap(path, format, image);
+  if (code != kOk) {
+    ReportWriteFailure(code, path, existed);
+    return false;
+  }
+  return true;
+}
 
 int RunPatterns(const PatternsOptions& options) {
   if (options.list) {
@@ -39,25 +85,39 @@ int RunPatterns(const PatternsOptions& options) {
                  options.size.c_str());
     return 2;
   }
+  LumaMapFormat format = LumaMapFormat::kTarga;
+  if (!ParseLumaMapFormat(options.format, format)) {
+    std::fprintf(stderr, "patterns: --format is tga, png or pgm, not '%s'\n",
+                 options.format.c_str());
+    return 2;
+  }
+  if (options.depth != 8 && options.depth != 16) {
+    std::fprintf(stderr, "patterns: --depth is 8 or 16, not %d\n",
+                 static_cast<int>(options.depth));
+    return 2;
+  }
+  if (!LumaMapHoldsDepth(format, options.depth)) {
+    std::fprintf(stderr,
+                 "patterns: a TARGA pattern holds 8 bits a pixel; for 16 bits choose --format "
+                 "png or pgm\n");
+    return 2;
+  }
   std::error_code ec;
   std::filesystem::create_directories(options.folder, ec);
   if (ec) {
-    ReportError(kErrCannotWrite, "Write Pattern", options.folder);
+    ReportError(kErrCannotWrite, kCaption, options.folder);
     return 1;
   }
   for (const auto& p : BuiltinPatterns()) {
-    GreyImage image;
-    if (!RenderBuiltinPattern(p.name, width, height, image)) {
-      ReportErrorPlain(kErrNoMemory, "Write Pattern");
-      return 1;
-    }
     const std::string path =
-        (std::filesystem::path(options.folder) / (std::string(p.name) + ".tga")).string();
-    const int32_t code = WriteTargaGrey(path, image, 24);
-    if (code != kOk) {
-      ReportError(code, "Write Pattern", path);
+        (std::filesystem::path(options.folder) / (p.name + std::string(LumaMapExtension(format))))
+            .string();
+    const bool written =
+        options.depth == 16
+            ? WritePattern<GreyImage16>(p.name, width, height, format, path)
+            : WritePattern<GreyImage>(p.name, width, height, format, path);
+    if (!written)
       return 1;
-    }
     std::printf("%s\n", path.c_str());
   }
   return 0;
@@ -68,7 +128,9 @@ int RunPatterns(const PatternsOptions& options) {
 void AddPatternsCommand(CLI::App& app, int& status) {
   auto options = std::make_shared<PatternsOptions>();
   CLI::App* sub = app.add_subcommand(
-      "patterns", "Write the built-in wipe patterns as 24-bit TARGA files into a folder");
+      "patterns",
+      "Write the built-in wipe patterns into a folder as luma maps: 24-bit TARGA files for "
+      "this program, or 8- or 16-bit grey PNG or PGM files for other editors' luma wipes");
   sub->add_option("folder", options->folder, "Folder to write into (made if missing)");
   CLI::Option* standard =
       sub->add_option("--standard", options->standard,
@@ -78,6 +140,14 @@ void AddPatternsCommand(CLI::App& app, int& status) {
   sub->add_option("--size", options->size,
                   "Make the patterns at WIDTHxHEIGHT instead of the standard's frame size")
       ->excludes(standard);
+  sub->add_option("--format", options->format,
+                  "File format: tga (24-bit TARGA, grey in every channel), png (grey PNG) or pgm "
+                  "(binary PGM, samples high byte first)")
+      ->capture_default_str();
+  sub->add_option("--depth", options->depth,
+                  "Bits a sample, 8 or 16; 16 needs png or pgm. A 16-bit map is cut from the "
+                  "pattern's shape at 65536 levels, so a soft edge shows no steps")
+      ->capture_default_str();
   sub->add_flag("--list", options->list, "Only list the patterns");
   sub->callback([options, &status] {
     if (!options->list && options->folder.empty()) {

@@ -4,6 +4,7 @@
 #include <array>
 #include <cmath>
 #include <functional>
+#include <limits>
 #include <new>
 #include <numbers>
 #include <random>
@@ -356,18 +357,23 @@ bool RenderBuiltinShape(const std::string& name, int32_t width, int32_t height,
   return true;
 }
 
-bool QuantiseShape(const PatternShape& shape, GreyImage& image) {
-  image.Release();
+namespace {
+
+// One quantiser for every depth, so a deeper map cuts the same shape at
+// finer levels rather than scaling the 8-bit ones up. Level is uint8_t or
+// uint16_t; its full range is used.
+template <typename Level>
+bool QuantiseLevels(const PatternShape& shape, std::vector<Level>& pixels) {
+  constexpr double levels = static_cast<double>(std::numeric_limits<Level>::max()) + 1;
+  constexpr double top = levels - 1;
   const size_t count = static_cast<size_t>(shape.width) * shape.height;
   if (shape.values.size() != count)
     return false;
   try {
-    image.pixels.resize(count);
+    pixels.resize(count);
   } catch (const std::bad_alloc&) {
     return false;
   }
-  image.width = shape.width;
-  image.height = shape.height;
   for (int32_t y = 0; y < shape.height; ++y) {
     for (int32_t x = 0; x < shape.width; ++x) {
       const size_t i = static_cast<size_t>(y) * shape.width + x;
@@ -376,16 +382,48 @@ bool QuantiseShape(const PatternShape& shape, GreyImage& image) {
       const double threshold = shape.dithered ? DitherThreshold(x, y) : 0.5;
       const double t = shape.values[i];
       const double level = shape.scale == ShapeScale::kRange
-                               ? std::floor(t * 255 + threshold)
-                               : std::floor(t * 256 + (threshold - 0.5));
-      image.pixels[i] = static_cast<uint8_t>(std::clamp(level, 0.0, 255.0));
+                               ? std::floor(t * top + threshold)
+                               : std::floor(t * levels + (threshold - 0.5));
+      pixels[i] = static_cast<Level>(std::clamp(level, 0.0, top));
     }
   }
   return true;
 }
 
+template <typename Image>
+bool QuantiseInto(const PatternShape& shape, Image& image) {
+  image.Release();
+  if (!QuantiseLevels(shape, image.pixels)) {
+    image.Release();
+    return false;
+  }
+  image.width = shape.width;
+  image.height = shape.height;
+  return true;
+}
+
+template <typename Image>
+bool RenderInto(const std::string& name, int32_t width, int32_t height, Image& image) {
+  PatternShape shape;
+  return RenderBuiltinShape(name, width, height, shape) && QuantiseInto(shape, image);
+}
+
+}  // namespace
+
+bool QuantiseShape(const PatternShape& shape, GreyImage& image) {
+  return QuantiseInto(shape, image);
+}
+
+bool QuantiseShape(const PatternShape& shape, GreyImage16& image) {
+  return QuantiseInto(shape, image);
+}
+
 bool RenderBuiltinPattern(const std::string& name, int32_t width, int32_t height,
                           GreyImage& image) {
-  PatternShape shape;
-  return RenderBuiltinShape(name, width, height, shape) && QuantiseShape(shape, image);
+  return RenderInto(name, width, height, image);
+}
+
+bool RenderBuiltinPattern(const std::string& name, int32_t width, int32_t height,
+                          GreyImage16& image) {
+  return RenderInto(name, width, height, image);
 }

@@ -42,10 +42,15 @@ struct PatternShape {
 bool RenderBuiltinShape(const std::string& name, int32_t width, int32_t height,
                         PatternShape& shape);
 
-// The shape as 8-bit grey levels; false when memory runs out or the values
-// do not fill the shape's size.
+// The shape as 8-bit or 16-bit grey levels, each cut from the shape at its
+// own depth (dithered by a level of that depth where the shape asks for
+// it); false when memory runs out or the values do not fill the shape's
+// size.
 bool QuantiseShape(const PatternShape& shape, GreyImage& image);
+bool QuantiseShape(const PatternShape& shape, GreyImage16& image);
 
-// The named pattern at width x height as 8-bit grey levels; false as for
-// RenderBuiltinShape.
+// The named pattern at width x height as 8-bit or 16-bit grey levels; false
+// as for RenderBuiltinShape.
 bool RenderBuiltinPattern(const std::string& name, int32_t width, int32_t height, GreyImage& image);
+bool RenderBuiltinPattern(const std::string& name, int32_t width, int32_t height,
+                          GreyImage16& image);

@@ -1,18 +1,24 @@
 #include "wipe/targa_writer.h"
 
-#include <cstdio>
 #include <vector>
 
 #include "support/error_codes.h"
 #include "support/stdio_file.h"
 #include "wipe/targa_format.h"
 
-int32_t WriteTargaGrey(const std::string& path, const GreyImage& image, int32_t depth) {
-  if ((depth != 24 && depth != 32) || image.width <= 0 || image.height <= 0 ||
-      image.width > 0xFFFF || image.height > 0xFFFF ||
-      image.pixels.size() != static_cast<size_t>(image.width) * image.height) {
+namespace {
+
+bool Writable(const GreyImage& image, int32_t depth) {
+  return (depth == 24 || depth == 32) && image.width > 0 && image.height > 0 &&
+         image.width <= 0xFFFF && image.height <= 0xFFFF &&
+         image.pixels.size() == static_cast<size_t>(image.width) * image.height;
+}
+
+}  // namespace
+
+int32_t WriteTargaGreyTo(std::FILE* file, const GreyImage& image, int32_t depth) {
+  if (!file || !Writable(image, depth))
     return kErrBadParameter;
-  }
   TargaHeader h;
   h.imageType = kTargaTrueColour;
   h.width = static_cast<uint16_t>(image.width);
@@ -22,21 +28,27 @@ int32_t WriteTargaGrey(const std::string& path, const GreyImage& image, int32_t 
   uint8_t header[kTargaHeaderSize];
   StoreTargaHeader(h, header);
 
-  StdioFile file(std::fopen(path.c_str(), "wb"));
-  if (!file)
-    return kErrCannotWrite;
-
   const size_t pixelBytes = static_cast<size_t>(depth / 8);
   std::vector<uint8_t> row(static_cast<size_t>(image.width) * pixelBytes);
-  bool ok = std::fwrite(header, 1, sizeof header, file.get()) == sizeof header;
+  bool ok = std::fwrite(header, 1, sizeof header, file) == sizeof header;
   for (int32_t y = image.height - 1; ok && y >= 0; --y) {
     const uint8_t* in = image.pixels.data() + static_cast<size_t>(y) * image.width;
     for (int32_t x = 0; x < image.width; ++x) {
       for (size_t c = 0; c < pixelBytes; ++c)
         row[x * pixelBytes + c] = in[x];
     }
-    ok = std::fwrite(row.data(), 1, row.size(), file.get()) == row.size();
+    ok = std::fwrite(row.data(), 1, row.size(), file) == row.size();
   }
+  return ok ? kOk : kErrCannotWrite;
+}
+
+int32_t WriteTargaGrey(const std::string& path, const GreyImage& image, int32_t depth) {
+  if (!Writable(image, depth))
+    return kErrBadParameter;
+  StdioFile file(std::fopen(path.c_str(), "wb"));
+  if (!file)
+    return kErrCannotWrite;
+  bool ok = WriteTargaGreyTo(file.get(), image, depth) == kOk;
   ok = CloseChecked(file) && ok;
   if (!ok) {
     std::remove(path.c_str());
