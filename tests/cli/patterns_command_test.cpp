@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -93,6 +94,72 @@ TEST(PatternsCommandTest, MakesEveryPatternAtTheStandardsSizeOrTheSizeGiven) {
       }
     }
   }
+}
+
+TEST(PatternsCommandTest, WritesTheFormatAndDepthAskedForAndRefusesWhatAFormatCannotHold) {
+  struct Case {
+    const char* arguments;
+    const char* extension;  // nullptr: refused, nothing made
+    int depth;
+    const char* says;  // on stderr when refused
+  };
+  const Case cases[] = {
+      {"--format png", ".png", 8, ""},
+      {"--format PNG --depth 16", ".png", 16, ""},
+      {"--format pgm", ".pgm", 8, ""},
+      {"--format pgm --depth 16", ".pgm", 16, ""},
+      {"--format tga --depth 8", ".tga", 8, ""},
+      {"--format tga --depth 16", nullptr, 0, "TARGA pattern holds 8 bits"},
+      {"--depth 16", nullptr, 0, "TARGA pattern holds 8 bits"},
+      {"--format bmp", nullptr, 0, "--format is tga, png or pgm, not 'bmp'"},
+      {"--format png --depth 12", nullptr, 0, "--depth is 8 or 16, not 12"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.arguments);
+    clitest::CliFolder dir;
+    const clitest::CliResult r =
+        dir.Run("patterns " + clitest::Quote(dir / "p") + " --size 40x30 " + c.arguments);
+    if (!c.extension) {
+      EXPECT_EQ(r.status, 2);
+      EXPECT_NE(r.err.find(c.says), std::string::npos) << r.err;
+      EXPECT_FALSE(fs::exists(dir / "p"));
+      continue;
+    }
+    ASSERT_EQ(r.status, 0) << r.err;
+    size_t files = 0;
+    for (const auto& entry : fs::directory_iterator(dir / "p")) {
+      ++files;
+      EXPECT_EQ(entry.path().extension(), c.extension) << entry.path();
+    }
+    EXPECT_EQ(files, BuiltinPatterns().size());
+    // The depth as each format records it: a PNG's in its header, a PGM's
+    // in its largest value.
+    const std::string file = clitest::ReadText(dir / "p" / (std::string("checker") + c.extension));
+    if (std::string(c.extension) == ".png") {
+      ASSERT_GT(file.size(), 25u);
+      EXPECT_EQ(file[24], c.depth) << "bit depth";
+      EXPECT_EQ(file[25], 0) << "colour type grey";
+    } else if (std::string(c.extension) == ".pgm") {
+      const std::string header = c.depth == 16 ? "P5\n40 30\n65535\n" : "P5\n40 30\n255\n";
+      EXPECT_EQ(file.substr(0, header.size()), header);
+      EXPECT_EQ(file.size(), header.size() + 40 * 30 * c.depth / 8);
+    }
+  }
+}
+
+TEST(PatternsCommandTest, AFailedWriteSaysSoAndWhatBecameOfTheFile) {
+  clitest::CliFolder dir;
+  fs::create_directories(dir / "p");
+  const fs::path first = dir / "p" / (std::string(BuiltinPatterns().front().name) + ".pgm");
+  { std::ofstream(first) << "earlier"; }
+  // ulimit counts kilobytes; a 16-bit map at this size is 600.
+  const clitest::CliResult r =
+      dir.Run("patterns " + clitest::Quote(dir / "p") + " --format pgm --depth 16", "ulimit -f 64");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("Can not write file '" + first.string() + "'"), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("'" + first.string() + "' is as it was before"), std::string::npos)
+      << r.err;
+  EXPECT_EQ(clitest::ReadText(first), "earlier");
 }
 
 TEST(PatternsCommandTest, DefaultDissolveKeepsItsSpreadInADefaultTransition) {

@@ -200,30 +200,63 @@ TEST(BuiltinPatternsTest, StraightEdgesHaveNoJogAtWidthZero) {
   }
 }
 
+TEST(BuiltinPatternsTest, SixteenBitLevelsAreCutFromTheShape) {
+  // Not the 8-bit levels scaled up: those stray up to half an 8-bit level,
+  // 128 of these, from the shape. Undithered a range rounds to the nearest
+  // level and shares cut downwards; dithered no level strays past one and
+  // a half from the shape.
+  for (const auto& p : BuiltinPatterns()) {
+    PatternShape shape;
+    ASSERT_TRUE(RenderBuiltinShape(p.name, 160, 120, shape)) << p.name;
+    GreyImage16 image;
+    ASSERT_TRUE(QuantiseShape(shape, image)) << p.name;
+    ASSERT_EQ(image.pixels.size(), shape.values.size());
+    for (size_t i = 0; i < shape.values.size(); ++i) {
+      const double t = shape.values[i];
+      const double exact = shape.scale == ShapeScale::kRange ? t * 65535 : t * 65536 - 0.5;
+      const double cut = shape.scale == ShapeScale::kRange ? std::floor(exact + 0.5)
+                                                           : std::floor(t * 65536);
+      if (shape.dithered)
+        ASSERT_LE(std::fabs(image.pixels[i] - exact), 1.5) << p.name << " pixel " << i;
+      else
+        ASSERT_EQ(image.pixels[i], std::min(cut, 65535.0)) << p.name << " pixel " << i;
+    }
+  }
+}
+
 TEST(BuiltinPatternsTest, DitheredPatternsAreTheSameBytesInEveryBuild) {
   // A dithered level follows every bit of its shape, so a rounding that
   // differs between builds or machines (a fused multiply-add, a library's
-  // own atan2) shows here. Pinned by FNV-1a of the pixels.
+  // own atan2) shows here. Pinned by FNV-1a of the pixels, the 16-bit ones
+  // high byte first.
   struct Case {
     const char* name;
     int32_t width, height;
-    uint64_t hash;
+    uint64_t hash, hash16;
   };
   const Case cases[] = {
-      {"spiral", 640, 480, 0x68186d5d9ef047de},
-      {"spiral", 768, 576, 0xd00bd08859dfe54c},
-      {"clock-clockwise", 640, 480, 0x5a18ef7e6854e3ad},
-      {"clock-counterclockwise", 768, 576, 0x16fa79e4464a9c79},
-      {"fan-from-bottom", 300, 200, 0xdf42882fff56fb03},
+      {"spiral", 640, 480, 0x68186d5d9ef047de, 0x617f56b14c293033},
+      {"spiral", 768, 576, 0xd00bd08859dfe54c, 0x5d7904e3474b9c91},
+      {"clock-clockwise", 640, 480, 0x5a18ef7e6854e3ad, 0xbdf2f2f1828e6bf3},
+      {"clock-counterclockwise", 768, 576, 0x16fa79e4464a9c79, 0x2d24a20aadfe9605},
+      {"fan-from-bottom", 300, 200, 0xdf42882fff56fb03, 0x00b448e9e9445db1},
   };
+  const auto add = [](uint64_t hash, uint8_t byte) { return (hash ^ byte) * 1099511628211u; };
   for (const Case& c : cases) {
     GreyImage image;
     ASSERT_TRUE(RenderBuiltinPattern(c.name, c.width, c.height, image));
     uint64_t hash = 14695981039346656037u;
     for (uint8_t v : image.pixels)
-      hash = (hash ^ v) * 1099511628211u;
+      hash = add(hash, v);
     EXPECT_EQ(hash, c.hash) << c.name << " " << c.width << "x" << c.height << std::hex << " 0x"
                             << hash;
+    GreyImage16 deep;
+    ASSERT_TRUE(RenderBuiltinPattern(c.name, c.width, c.height, deep));
+    hash = 14695981039346656037u;
+    for (uint16_t v : deep.pixels)
+      hash = add(add(hash, static_cast<uint8_t>(v >> 8)), static_cast<uint8_t>(v));
+    EXPECT_EQ(hash, c.hash16) << c.name << " " << c.width << "x" << c.height << " at 16 bits"
+                              << std::hex << " 0x" << hash;
   }
 }
 
