@@ -92,8 +92,7 @@ int RunPatterns(const PatternsOptions& options) {
     return 2;
   }
   if (options.depth != 8 && options.depth != 16) {
-    std::fprintf(stderr, "patterns: --depth is 8 or 16, not %d\n",
-                 static_cast<int>(options.depth));
+    std::fprintf(stderr, "patterns: --depth is 8 or 16, not %d\n", static_cast<int>(options.depth));
     return 2;
   }
   if (!LumaMapHoldsDepth(format, options.depth)) {
@@ -112,10 +111,9 @@ int RunPatterns(const PatternsOptions& options) {
     const std::string path =
         (std::filesystem::path(options.folder) / (p.name + std::string(LumaMapExtension(format))))
             .string();
-    const bool written =
-        options.depth == 16
-            ? WritePattern<GreyImage16>(p.name, width, height, format, path)
-            : WritePattern<GreyImage>(p.name, width, height, format, path);
+    const bool written = options.depth == 16
+                             ? WritePattern<GreyImage16>(p.name, width, height, format, path)
+                             : WritePattern<GreyImage>(p.name, width, height, format, path);
     if (!written)
       return 1;
     std::printf("%s\n", path.c_str());
@@ -129,8 +127,8 @@ void AddPatternsCommand(CLI::App& app, int& status) {
   auto options = std::make_shared<PatternsOptions>();
   CLI::App* sub = app.add_subcommand(
       "patterns",
-      "Write the built-in wipe patterns into a folder as luma maps: 24-bit TARGA files for "
-      "this program, or 8- or 16-bit grey PNG or PGM files for other editors' luma wipes");
+      "Write the built-in wipe patterns into a folder as luma maps: TARGA, or grey PNG or PGM "
+      "of 8 or 16 bits for other editors");
   sub->add_option("folder", options->folder, "Folder to write into (made if missing)");
   CLI::Option* standard =
       sub->add_option("--standard", options->standard,

@@ -33,8 +33,7 @@ std::vector<uint16_t> QtSamples(const QImage& image) {
   for (int y = 0; y < image.height(); ++y) {
     const uchar* line = image.constScanLine(y);
     for (int x = 0; x < image.width(); ++x) {
-      samples.push_back(image.depth() == 16 ? reinterpret_cast<const uint16_t*>(line)[x]
-                                            : line[x]);
+      samples.push_back(image.depth() == 16 ? reinterpret_cast<const uint16_t*>(line)[x] : line[x]);
     }
   }
   return samples;
@@ -167,7 +166,7 @@ TEST(LumaMapFileTest, AFailedWriteLeavesTheEarlierFileAndNothingElse) {
     LumaMapFormat format;
     int depth;
     avitest::ChildUser user;
-    bool earlier;   // a file is there before
+    bool earlier;  // a file is there before
     int32_t code;
   };
   using avitest::ChildUser;
@@ -195,8 +194,10 @@ TEST(LumaMapFileTest, AFailedWriteLeavesTheEarlierFileAndNothingElse) {
     // Neither may be written by the user the child runs as.
     if (c.user == ChildUser::kPlain) {
       if (c.earlier)
-        fs::permissions(path, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
-      fs::permissions(dir.Path(), fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+        fs::permissions(path,
+                        fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+      fs::permissions(dir.Path(),
+                      fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
                       fs::perm_options::remove);
     }
     const avitest::ChildResult result = avitest::RunInChild(c.user, [&](std::ostream& out) {

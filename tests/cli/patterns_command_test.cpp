@@ -157,8 +157,7 @@ TEST(PatternsCommandTest, AFailedWriteSaysSoAndWhatBecameOfTheFile) {
       dir.Run("patterns " + clitest::Quote(dir / "p") + " --format pgm --depth 16", "ulimit -f 64");
   EXPECT_EQ(r.status, 1);
   EXPECT_NE(r.err.find("Can not write file '" + first.string() + "'"), std::string::npos) << r.err;
-  EXPECT_NE(r.err.find("'" + first.string() + "' is as it was before"), std::string::npos)
-      << r.err;
+  EXPECT_NE(r.err.find("'" + first.string() + "' is as it was before"), std::string::npos) << r.err;
   EXPECT_EQ(clitest::ReadText(first), "earlier");
 }
 

@@ -214,8 +214,8 @@ TEST(BuiltinPatternsTest, SixteenBitLevelsAreCutFromTheShape) {
     for (size_t i = 0; i < shape.values.size(); ++i) {
       const double t = shape.values[i];
       const double exact = shape.scale == ShapeScale::kRange ? t * 65535 : t * 65536 - 0.5;
-      const double cut = shape.scale == ShapeScale::kRange ? std::floor(exact + 0.5)
-                                                           : std::floor(t * 65536);
+      const double cut =
+          shape.scale == ShapeScale::kRange ? std::floor(exact + 0.5) : std::floor(t * 65536);
       if (shape.dithered)
         ASSERT_LE(std::fabs(image.pixels[i] - exact), 1.5) << p.name << " pixel " << i;
       else
