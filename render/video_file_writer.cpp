@@ -93,7 +93,10 @@ int32_t VideoFileWriter::Open(const std::string& path, const Settings& settings,
   const int written = avformat_write_header(muxer_.get(), &options);
   av_dict_free(&options);
   if (written < 0) {
-    FailWithAvError(status, kErrCannotWrite, path, written);
+    if (!pictureStatus_.Ok())
+      status = pictureStatus_;
+    else
+      FailWithAvError(status, kErrCannotWrite, path, written);
     Abandon();
     return status.code;
   }
