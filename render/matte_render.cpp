@@ -59,6 +59,22 @@ int32_t RunFrames(const GreyImage& pattern, const MatteSettings& settings,
   return code;
 }
 
+// The writer's settings for frames of inputFormat encoded with codec, or
+// with the encoder the settings name in its place.
+VideoFileWriter::Settings OutputFor(OutputKind kind, VideoCodec codec,
+                                    const MatteSettings& settings, AVPixelFormat inputFormat) {
+  VideoFileWriter::Settings output;
+  output.kind = kind;
+  output.encoder = EncoderFor(codec);
+  if (!settings.encoder.empty())
+    output.encoder.encoder = settings.encoder;
+  output.width = settings.width;
+  output.height = settings.height;
+  output.frameRate = settings.frameRate;
+  output.inputFormat = inputFormat;
+  return output;
+}
+
 bool UsableSettings(const GreyImage& pattern, const MatteSettings& settings) {
   return !pattern.Empty() && pattern.width > 0 && pattern.height > 0 && settings.width > 0 &&
          settings.height > 0 && settings.frameCount > 0 && settings.frameRate.num > 0 &&
@@ -76,18 +92,10 @@ int32_t RenderMatte(const GreyImage& pattern, const MatteSettings& settings,
   if (!UsableSettings(pattern, settings))
     return Fail(status, kErrVideoParameters, outPath);
 
-  VideoFileWriter::Settings output;
-  output.kind = kind;
-  output.encoder =
-      EncoderFor(kind == OutputKind::kPngSequence ? VideoCodec::kPng : settings.codec);
-  if (!settings.encoder.empty())
-    output.encoder.encoder = settings.encoder;
-  output.width = settings.width;
-  output.height = settings.height;
-  output.frameRate = settings.frameRate;
-  output.inputFormat = AV_PIX_FMT_GRAY8;
+  const VideoCodec codec = kind == OutputKind::kPngSequence ? VideoCodec::kPng : settings.codec;
   VideoFileWriter writer;
-  const int32_t code = writer.Open(outPath, output, status);
+  const int32_t code =
+      writer.Open(outPath, OutputFor(kind, codec, settings, AV_PIX_FMT_GRAY8), status);
   if (code != kOk)
     return code;
   return RunFrames(pattern, settings, writer, kMatteCaption, outPath, progress, status,
@@ -109,17 +117,9 @@ int32_t RenderPreview(const GreyImage& pattern, const MatteSettings& settings, c
 
   const RgbImage first = ScaleRgbImage(a, settings.width, settings.height);
   const RgbImage second = ScaleRgbImage(b, settings.width, settings.height);
-  VideoFileWriter::Settings output;
-  output.kind = kind;
-  output.encoder = EncoderFor(VideoCodec::kH264);
-  if (!settings.encoder.empty())
-    output.encoder.encoder = settings.encoder;
-  output.width = settings.width;
-  output.height = settings.height;
-  output.frameRate = settings.frameRate;
-  output.inputFormat = AV_PIX_FMT_RGB24;
   VideoFileWriter writer;
-  const int32_t code = writer.Open(outPath, output, status);
+  const int32_t code = writer.Open(
+      outPath, OutputFor(kind, VideoCodec::kH264, settings, AV_PIX_FMT_RGB24), status);
   if (code != kOk)
     return code;
   std::vector<uint8_t> mixed(first.pixels.size());

@@ -13,6 +13,7 @@
 #include "cli/test_picture.h"
 #include "support/buffered_file.h"
 #include "tests/cli/cli_run.h"
+#include "tests/testing/run_tool.h"
 #include "wipe/scale_grey_image.h"
 #include "wipe/targa_pattern.h"
 #include "wipe/transition_table.h"
@@ -21,19 +22,7 @@ namespace {
 
 using namespace clitest;
 
-// Runs a shell command; its exit status, with its standard output in out.
-int RunTool(const std::string& command, std::string* out = nullptr) {
-  std::FILE* pipe = popen((command + " 2>/dev/null").c_str(), "r");
-  if (!pipe)
-    return -1;
-  char buffer[65536];
-  size_t n;
-  while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) {
-    if (out)
-      out->append(buffer, n);
-  }
-  return pclose(pipe);
-}
+using testtool::RunTool;
 
 // What ffprobe says of the first video stream, field by field.
 std::map<std::string, std::string> Probe(const std::string& input) {
