@@ -9,3 +9,4 @@ void AddTransitionCommand(CLI::App& app, int& status);
 void AddMasksCommand(CLI::App& app, int& status);
 void AddInspectCommand(CLI::App& app, int& status);
 void AddMakeSourceCommand(CLI::App& app, int& status);
+void AddRenderCommand(CLI::App& app, int& status);

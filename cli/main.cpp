@@ -27,6 +27,7 @@ int main(int argc, char** argv) {
   AddMasksCommand(app, status);
   AddInspectCommand(app, status);
   AddMakeSourceCommand(app, status);
+  AddRenderCommand(app, status);
   CLI11_PARSE(app, argc, argv);
   return status;
 }

@@ -30,6 +30,7 @@ const char* const ErrorFormats[kErrorCount] = {
     "Can not attach hardware resources",
     "Invalid video parameters (f.e. width and height of image)",
     "Fatal (data or code destroyed)",
+    "No video encoder '%s'",
 };
 
 const char* const ErrorTexts[kErrorCount] = {
@@ -62,4 +63,5 @@ const char* const ErrorTexts[kErrorCount] = {
     "Can not attach hardware resources",
     "Invalid video parameters (f.e. width and height of image)",
     "Fatal (data or code destroyed)",
+    "No video encoder",
 };

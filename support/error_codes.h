@@ -34,8 +34,11 @@ inline constexpr int32_t kErrDeviceInit = 25;
 inline constexpr int32_t kErrResources = 26;
 inline constexpr int32_t kErrVideoParameters = 27;
 inline constexpr int32_t kErrFatal = 28;
+// Our own, past the fixed ones: the video library has no encoder of that
+// name in this build.
+inline constexpr int32_t kErrNoEncoder = 29;
 
-inline constexpr int32_t kErrorCount = 29;
+inline constexpr int32_t kErrorCount = 30;
 
 // Message texts indexed by code. ErrorFormats may hold one placeholder ("%s"
 // for a file name, "%ld" for a number); ErrorTexts never does.

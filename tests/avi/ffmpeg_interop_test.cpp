@@ -14,24 +14,13 @@
 #include "avi/avi_writer.h"
 #include "support/error_codes.h"
 #include "tests/avi/avi_test_support.h"
+#include "tests/testing/run_tool.h"
 
 namespace {
 
 using namespace avitest;
 
-// Runs a shell command; its exit status, with its standard output in out.
-int RunTool(const std::string& command, std::string* out = nullptr) {
-  std::FILE* pipe = popen((command + " 2>/dev/null").c_str(), "r");
-  if (!pipe)
-    return -1;
-  char buffer[4096];
-  size_t n;
-  while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) {
-    if (out)
-      out->append(buffer, n);
-  }
-  return pclose(pipe);
-}
+using testtool::RunTool;
 
 std::string Quoted(const std::string& path) {
   return "'" + path + "'";

@@ -42,7 +42,7 @@ TEST_F(ReportErrorTest, PlainWithoutCaptionIsTitledError) {
 }
 
 TEST_F(ReportErrorTest, QuietCodesShowNothingWithEitherRoutine) {
-  for (int32_t code : {0, 15, 16, 29, -1, 1000}) {
+  for (int32_t code : {0, 15, 16, kErrorCount, -1, 1000}) {
     ReportError(code, "Write AVI", "x.avi");
     ReportErrorPlain(code, "Write AVI");
     ReportErrorPlain(code);

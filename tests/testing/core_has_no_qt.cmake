@@ -9,7 +9,7 @@ endif()
 
 set(found "")
 set(checked 0)
-foreach(folder support wipe device avi)
+foreach(folder support wipe device avi render)
   file(GLOB files LIST_DIRECTORIES false
        "${SOURCE_DIR}/${folder}/*.h" "${SOURCE_DIR}/${folder}/*.cpp" "${SOURCE_DIR}/${folder}/*.inc")
   foreach(file IN LISTS files)
