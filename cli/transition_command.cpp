@@ -141,7 +141,8 @@ void AddTransitionCommand(CLI::App& app, int& status) {
   auto options = std::make_shared<TransitionOptions>();
   CLI::App* sub = app.add_subcommand(
       "transition", "Export a wipe transition: the edge runs in and out over the duration");
-  sub->add_option("--pattern", options->pattern, "Wipe pattern: a picture (TARGA, PNG, PGM, PPM, BMP, JPEG, TIFF, WebP), "
+  sub->add_option("--pattern", options->pattern,
+                  "Wipe pattern: a picture (TARGA, PNG, PGM, PPM, BMP, JPEG, TIFF, WebP), "
                   "grey by its luma")
       ->required();
   sub->add_option("--width", options->width, "Softness of the edge, 0 to 255")

@@ -117,8 +117,7 @@ class Playback {
   // worker. 0, the device's code, kErrFatal when the worker cannot be
   // created, or kErrPlaying while a worker runs already. After a failure the
   // caller runs End. direction holds for the whole run.
-  int32_t Begin(int32_t durationMs, float fps,
-                WipeDirection direction = WipeDirection::kForward);
+  int32_t Begin(int32_t durationMs, float fps, WipeDirection direction = WipeDirection::kForward);
   // Starts the card; after Begin succeeded.
   void RunCard();
   // Stops the worker, waits for it and releases the card's streaming. Safe

@@ -120,10 +120,10 @@ bool AviSeeds(const fs::path& dir) {
 
 // A file of each kind the second TARGA reader and the PGM/PPM reader take.
 bool PictureSeeds(const fs::path& dir) {
-  const Bytes greyRuns = {0, 0, 11, 0, 0, 0, 0, 0, 0, 0, 0, 0, 3, 0, 2, 0, 8, 0x20,
-                          0x83, 60, 0x01, 70, 80};
-  const Bytes colourRuns = {0, 0, 10, 0, 0, 0, 0, 0, 0, 0, 0, 0, 2, 0, 2, 0, 24, 0,
-                            0x81, 0, 0, 255, 0x01, 30, 20, 10, 1, 2, 3};
+  const Bytes greyRuns = {0, 0, 11, 0, 0, 0,    0,    0,  0,    0,  0, 0,
+                          3, 0, 2,  0, 8, 0x20, 0x83, 60, 0x01, 70, 80};
+  const Bytes colourRuns = {0, 0,  10, 0,    0, 0, 0,   0,    0,  0,  0,  0, 2, 0, 2,
+                            0, 24, 0,  0x81, 0, 0, 255, 0x01, 30, 20, 10, 1, 2, 3};
   const std::string pgm = "P5\n# seed\n2 1\n65535\n";
   Bytes pgmBytes(pgm.begin(), pgm.end());
   pgmBytes.insert(pgmBytes.end(), {0x12, 0x34, 0xFF, 0x7F});

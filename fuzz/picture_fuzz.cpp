@@ -20,9 +20,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     GreyImage pattern;
     const int32_t code = read(file, pattern);
     // A success holds exactly the picture it announces; a failure nothing.
-    if (code == 0 && (pattern.Empty() || pattern.pixels.size() != static_cast<size_t>(
-                                                                      pattern.width) *
-                                                                      pattern.height)) {
+    if (code == 0 && (pattern.Empty() || pattern.pixels.size() !=
+                                             static_cast<size_t>(pattern.width) * pattern.height)) {
       __builtin_trap();
     }
     if (code != 0 && !pattern.Empty())

@@ -103,9 +103,9 @@ int32_t ReadPnmPicture(BufferedFile& file, GreyImage& pattern) {
     uint8_t* out = greys.data() + static_cast<size_t>(y) * width;
     for (uint32_t x = 0; x < width; ++x) {
       const uint8_t* p = row.data() + x * pixelBytes;
-      const uint32_t v = colour ? Luma(sample(p), sample(p + sampleBytes),
-                                       sample(p + 2 * sampleBytes))
-                                : sample(p);
+      const uint32_t v = colour
+                             ? Luma(sample(p), sample(p + sampleBytes), sample(p + 2 * sampleBytes))
+                             : sample(p);
       out[x] = ScaleSampleTo8(v, white);
     }
   }

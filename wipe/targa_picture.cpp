@@ -84,9 +84,9 @@ int32_t ReadTargaPicture(BufferedFile& file, GreyImage& pattern) {
   const uint8_t kind = h.imageType & ~kTargaRunLength;
   const uint8_t alphaBits = h.descriptor & 0x0F;
   const bool grey = kind == kTargaGrey && h.pixelDepth == 8 && alphaBits == 0;
-  const bool colour = kind == kTargaTrueColour &&
-                      ((h.pixelDepth == 24 && alphaBits == 0) ||
-                       (h.pixelDepth == 32 && (alphaBits == 0 || alphaBits == 8)));
+  const bool colour =
+      kind == kTargaTrueColour && ((h.pixelDepth == 24 && alphaBits == 0) ||
+                                   (h.pixelDepth == 32 && (alphaBits == 0 || alphaBits == 8)));
   // Bits 6 and 7 of the descriptor must be 0; right-to-left rows are rare
   // enough that no one has asked for them.
   if (h.colourMapType != 0 || !(grey || colour) || (h.descriptor & 0xC0) != 0 ||

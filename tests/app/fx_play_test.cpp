@@ -8,12 +8,12 @@
 #include <QMenu>
 
 #include "controls/time_code_edit.h"
-#include "wipe/ui/image_control.h"
-#include "wipe/wipe_turns.h"
 #include "support/error_codes.h"
 #include "tests/app/fx_fixture.h"
 #include "tests/device/device_fixture.h"
 #include "tests/device/play_tables.h"
+#include "wipe/ui/image_control.h"
+#include "wipe/wipe_turns.h"
 
 namespace {
 

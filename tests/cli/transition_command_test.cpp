@@ -13,8 +13,8 @@
 #include "wipe/field_split.h"
 #include "wipe/targa_pattern.h"
 #include "wipe/targa_writer.h"
-#include "wipe/wipe_turns.h"
 #include "wipe/transition_table.h"
+#include "wipe/wipe_turns.h"
 
 namespace {
 
