@@ -3,8 +3,11 @@
 #include "avi/export.h"
 #include "avi/ui/termometer_dialog.h"
 
+#include <QAction>
 #include <QGuiApplication>
+#include <QMenu>
 #include <filesystem>
+#include <new>
 #include <system_error>
 
 #include "app/export_input_guard.h"
@@ -14,15 +17,14 @@
 #include "controls/int_edit.h"
 #include "controls/private_messages.h"
 #include "controls/time_code_edit.h"
-#include "support/buffered_file.h"
 #include "support/error_codes.h"
 #include "support/output_name.h"
 #include "support/prompter.h"
 #include "support/report_error.h"
 #include "support/time_code.h"
 #include "support/ui/file_dialogs.h"
-#include "wipe/targa_pattern.h"
 #include "wipe/ui/image_control.h"
+#include "wipe/ui/picture_reader.h"
 
 const ResponseEntry TFxClient::kEntries[] = {
     OnMessage<&TFxClient::EvDeviceFailure>(WM_DEVICEFAILURE),
@@ -109,6 +111,15 @@ TFxClient::TFxClient()
   alphaSlider =
       new TEVSlider(this, kIdAlphaSlider, -kIdAlpha, alpha, -h, h + 255, kSliderThumbBitmap);
   InsertItemAfter(kIdSliderFrame, kIdAlphaSlider, alphaSlider);
+
+  invertAction = new QAction(QStringLiteral("Invert pattern"), this);
+  invertAction->setCheckable(true);
+  connect(invertAction, &QAction::toggled, this, [this] { InvertToggled(); });
+  reverseAction = new QAction(QStringLiteral("Reverse direction"), this);
+  reverseAction->setCheckable(true);
+  preview->setContextMenuPolicy(Qt::CustomContextMenu);
+  connect(preview, &QWidget::customContextMenuRequested, this,
+          [this](const QPoint& where) { ShowPreviewMenu(where); });
 }
 
 TFxClient::~TFxClient() {
@@ -248,18 +259,10 @@ void TFxClient::LoadChosenImage() {
   pattern.Release();
   SetState(kStateNoPattern);
 
-  int32_t code = kOk;
-  BufferedFile file;
-  if (!file.Open(ImageFiles.fileName)) {
-    code = kErrCannotOpen;
-  } else {
-    code = ReadTargaPattern(file, pattern);
-    file.Close();
-    if (code == kOk && (!preview->SetImage(pattern.pixels.data(), pattern.width, pattern.height) ||
-                        !Device.SetPattern(pattern.pixels.data(), pattern.width, pattern.height))) {
-      pattern.Release();
-      code = kErrNoMemory;
-    }
+  int32_t code = ReadPicturePattern(ImageFiles.fileName, pattern);
+  if (code == kOk && !ShowPattern()) {
+    pattern.Release();
+    code = kErrNoMemory;
   }
 
   if (code != kOk) {
@@ -271,6 +274,58 @@ void TFxClient::LoadChosenImage() {
   }
   SetState(kStateIdle);
   ApplyWipeParameters(alpha, width.load());
+}
+
+bool TFxClient::ShowPattern() {
+  // The loaded pattern stays as read; the inverted one lives only as long
+  // as the preview and the card take to scale it.
+  GreyImage inverted;
+  const GreyImage* shown = &pattern;
+  if (invertAction->isChecked()) {
+    try {
+      inverted = pattern;
+    } catch (const std::bad_alloc&) {
+      return false;
+    }
+    InvertPattern(inverted.pixels);
+    shown = &inverted;
+  }
+  return preview->SetImage(shown->pixels.data(), shown->width, shown->height) &&
+         Device.SetPattern(shown->pixels.data(), shown->width, shown->height);
+}
+
+void TFxClient::InvertToggled() {
+  if (!HasPattern())
+    return;
+  if (ShowPattern()) {
+    ApplyWipeParameters(alpha, width.load());
+    return;
+  }
+  // Out of memory: as after a load that failed, nothing stays on show.
+  if (playing) {
+    EndPlay();
+    playing = false;
+  }
+  pattern.Release();
+  preview->SetImage(nullptr, 0, 0);
+  Device.SetPattern(nullptr, 0, 0);
+  SetState(kStateNoPattern);
+  ReportErrorPlain(kErrNoMemory, "Load Image");
+}
+
+void TFxClient::AddPreviewMenuActions(QMenu& menu) {
+  menu.addAction(invertAction);
+  menu.addAction(reverseAction);
+}
+
+void TFxClient::ShowPreviewMenu(const QPoint& where) {
+  QMenu menu(this);
+  AddPreviewMenuActions(menu);
+  menu.exec(preview->mapToGlobal(where));
+}
+
+WipeDirection TFxClient::Direction() const {
+  return reverseAction->isChecked() ? WipeDirection::kReverse : WipeDirection::kForward;
 }
 
 bool TFxClient::CmExport() {
@@ -288,7 +343,8 @@ bool TFxClient::CmExport() {
     }
     return RunExport([&](ExportProgress* progress) {
       return ExportTransition(progress, sourcePath, AviFiles.fileName, DurationMs(), FrameRate,
-                              Device.Pattern(), Device.FrameWidth(), Device.FrameHeight(), Width());
+                              Device.Pattern(), Device.FrameWidth(), Device.FrameHeight(), Width(),
+                              nullptr, nullptr, Direction());
     });
   }
   if (!ChooseOpenFile(AviFiles, this, sourceTitle))
@@ -350,7 +406,7 @@ void TFxClient::CmPlay() {
 
 int32_t TFxClient::BeginPlay() {
   // FrameRate is the card's by now: it was taken from the device's Open.
-  return playback.Begin(DurationMs(), FrameRate);
+  return playback.Begin(DurationMs(), FrameRate, Direction());
 }
 
 void TFxClient::EndPlay() {

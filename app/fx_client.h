@@ -9,9 +9,12 @@
 #include "controls/te_dialog.h"
 #include "device/playback.h"
 #include "wipe/grey_image.h"
+#include "wipe/wipe_turns.h"
 
 class ExportProgress;
 class ImageControl;
+class QAction;
+class QMenu;
 class TermometerDialog;
 class TEVSlider;
 class TIntEdit;
@@ -69,6 +72,16 @@ class TFxClient : public TEDialog {
   // while playing or exporting, or when the card could not be opened.
   void OpenPicture(const std::string& path);
 
+  // The preview's context menu, every entry in order; a right click on the
+  // preview shows a menu made by it. Both marks are off at the start:
+  // Invert pattern shows, plays and exports the pattern with every value v
+  // as 255 - v; Reverse direction plays (from the next Play) and exports
+  // every position p as w + 256 - p.
+  void AddPreviewMenuActions(QMenu& menu);
+  QAction* InvertAction() const { return invertAction; }
+  QAction* ReverseAction() const { return reverseAction; }
+  WipeDirection Direction() const;
+
   // An export runs: the dialog takes no input until it ends.
   bool Exporting() const { return exportProgress != nullptr; }
   // Cancels the running export, as its Cancel button does, and closes the
@@ -86,6 +99,11 @@ class TFxClient : public TEDialog {
   void CmImage();
   // Reads ImageFiles' chosen file as the pattern and reports a failure.
   void LoadChosenImage();
+  // Gives the preview and the card the pattern as the marks say; false when
+  // either is out of memory.
+  bool ShowPattern();
+  void InvertToggled();
+  void ShowPreviewMenu(const QPoint& where);
   bool CmExport();
   // Runs an export with the progress dialog, the window holding still.
   bool RunExport(const std::function<bool(ExportProgress*)>& write);
@@ -107,6 +125,8 @@ class TFxClient : public TEDialog {
   TIntEdit* alphaEdit = nullptr;
   TIntEdit* widthEdit = nullptr;
   TEVSlider* alphaSlider = nullptr;
+  QAction* invertAction = nullptr;
+  QAction* reverseAction = nullptr;
 
   int32_t alpha = 128;
   std::atomic<int32_t> width{48};

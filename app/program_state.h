@@ -14,7 +14,7 @@
 // the program and destroyed after all of them, so its Close is the last
 // thing to run; the two file records follow it.
 extern OrvaneDevice Device;
-extern FileData ImageFiles;  // TARGA pictures
+extern FileData ImageFiles;  // pattern pictures and TARGA masks
 extern FileData AviFiles;    // AVI files
 
 // The version question has been answered OK (or was not needed); Open asks

@@ -49,7 +49,7 @@ int32_t AppendAlphaField(DeviceFrameBuilder& out, uint32_t tag, int32_t position
 class AlphaBlocks : public ExportBlockMaker {
  public:
   AlphaBlocks(std::span<const uint8_t> pattern, int32_t width, int32_t height, int32_t edgeWidth,
-              int32_t frameCount, ExportBuffers& buffers)
+              int32_t frameCount, WipeDirection direction, ExportBuffers& buffers)
       : firstField_(pattern.data()),
         // The second field starts after all of the first, which for an odd
         // height holds one line more than is encoded.
@@ -58,6 +58,7 @@ class AlphaBlocks : public ExportBlockMaker {
         fieldLines_(height / 2),
         edgeWidth_(edgeWidth),
         frameCount_(frameCount),
+        direction_(direction),
         buffers_(buffers) {}
 
   std::optional<ExportStop> ReadInput(int32_t) override { return std::nullopt; }
@@ -65,6 +66,8 @@ class AlphaBlocks : public ExportBlockMaker {
   int32_t AppendBlocks(int32_t frame, DeviceFrameBuilder& out) override {
     int32_t p1 = 0, p2 = 0;
     ExportFieldPositions(frame, frameCount_, edgeWidth_, p1, p2);
+    p1 = DirectedPosition(p1, edgeWidth_, direction_);
+    p2 = DirectedPosition(p2, edgeWidth_, direction_);
     const int32_t code = AppendAlphaField(out, kAlphaFieldBlock, p1, edgeWidth_, firstField_,
                                           width_, fieldLines_, buffers_);
     if (code != kOk)
@@ -80,6 +83,7 @@ class AlphaBlocks : public ExportBlockMaker {
   int32_t fieldLines_;
   int32_t edgeWidth_;
   int32_t frameCount_;
+  WipeDirection direction_;
   ExportBuffers& buffers_;
 };
 
@@ -201,7 +205,7 @@ namespace {
 bool TransitionTo(ExportProgress* progress, const std::string& sourcePath,
                   const std::string& outPath, int32_t durationMs, double frameRate,
                   std::span<const uint8_t> pattern, int32_t width, int32_t height,
-                  int32_t edgeWidth, ExportOutcome& outcome) {
+                  int32_t edgeWidth, WipeDirection direction, ExportOutcome& outcome) {
   // The alpha is computed at the frame size from a pattern of that size;
   // anything the buffers cannot hold is refused before a file is touched.
   const size_t frameBytes = static_cast<size_t>(std::max(width, 0)) * std::max(height, 0);
@@ -229,7 +233,7 @@ bool TransitionTo(ExportProgress* progress, const std::string& sourcePath,
   StoreBitmapInfoHeader(bitmap, format);
 
   ExportSession session(progress, outPath, outcome);
-  AlphaBlocks alpha(pattern, width, height, edgeWidth, frames, *buffers);
+  AlphaBlocks alpha(pattern, width, height, edgeWidth, frames, direction, *buffers);
   const ExportStream stream{frames, static_cast<uint32_t>(width), static_cast<uint32_t>(height),
                             format, LeastTransitionFrame(width, height / 2)};
   return WriteExportFrames(session, *source, stream, *buffers, alpha);
@@ -272,10 +276,11 @@ bool MaskSequenceTo(ExportProgress* progress, const std::string& sourcePath, std
 bool ExportTransition(ExportProgress* progress, const std::string& sourcePath,
                       const std::string& outPath, int32_t durationMs, double frameRate,
                       std::span<const uint8_t> pattern, int32_t width, int32_t height,
-                      int32_t edgeWidth, int32_t* code, ExportOutcome* outcome) {
+                      int32_t edgeWidth, int32_t* code, ExportOutcome* outcome,
+                      WipeDirection direction) {
   ExportOutcome ended;
   const bool written = TransitionTo(progress, sourcePath, outPath, durationMs, frameRate, pattern,
-                                    width, height, edgeWidth, ended);
+                                    width, height, edgeWidth, direction, ended);
   return Tell(written, ended, code, outcome);
 }
 

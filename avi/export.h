@@ -5,6 +5,7 @@
 #include <string>
 
 #include "avi/export_outcome.h"
+#include "wipe/wipe_turns.h"
 
 class ExportProgress;
 
@@ -51,11 +52,13 @@ inline constexpr size_t kMaskLinesCapacity = 98328;
 // edgeWidth. sourcePath may be empty; a source that cannot be opened is
 // passed over silently and the frames carry alpha only, as do frames past
 // its end. The frame rate is the source's, else frameRate (frames per
-// second, the card's).
+// second, the card's). Reversed, every field's position p is taken as
+// edgeWidth + 256 - p.
 bool ExportTransition(ExportProgress* progress, const std::string& sourcePath,
                       const std::string& outPath, int32_t durationMs, double frameRate,
                       std::span<const uint8_t> pattern, int32_t width, int32_t height,
-                      int32_t edgeWidth, int32_t* code = nullptr, ExportOutcome* outcome = nullptr);
+                      int32_t edgeWidth, int32_t* code = nullptr, ExportOutcome* outcome = nullptr,
+                      WipeDirection direction = WipeDirection::kForward);
 
 // Combines every frame of the source with the mask picture of the same
 // number, starting at maskPath and counting up with NextNumberedName; the

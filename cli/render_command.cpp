@@ -8,18 +8,18 @@
 #include "cli/commands.h"
 #include "cli/explanations.h"
 #include "cli/frame_size.h"
-#include "cli/pattern_picture.h"
 #include "cli/terminal_progress.h"
 #include "cli/test_picture.h"
 #include "cli/video_standard.h"
 #include "render/matte_positions.h"
 #include "render/matte_render.h"
 #include "render/output_kind.h"
-#include "render/picture_reader.h"
 #include "render/render_report.h"
+#include "render/rgb_picture_reader.h"
 #include "support/error_codes.h"
 #include "support/report_error.h"
 #include "support/time_code.h"
+#include "wipe/ui/picture_reader.h"
 
 extern "C" {
 #include <libavutil/log.h>
@@ -184,7 +184,7 @@ int RunRender(const RenderOptions& options) {
   settings.encoder = options.encoder;
 
   GreyImage pattern;
-  const int32_t loaded = LoadPatternPicture(options.pattern, pattern);
+  const int32_t loaded = ReadPicturePattern(options.pattern, pattern);
   if (loaded != kOk) {
     ReportFileError(loaded, "Load Image", options.pattern);
     Explain(kCommand, WhyNotReadable(options.pattern));

@@ -16,7 +16,8 @@
 #include "support/report_error.h"
 #include "support/time_code.h"
 #include "wipe/field_split.h"
-#include "wipe/targa_pattern.h"
+#include "wipe/ui/picture_reader.h"
+#include "wipe/wipe_turns.h"
 
 namespace {
 
@@ -33,20 +34,23 @@ struct TransitionOptions {
   std::string source;
   std::string standard = "ntsc";
   std::string out;
+  bool invert = false;
+  bool reverse = false;
 };
 
-// Reads the pattern and brings it to the frame size as the card's device
-// does. 0 or the code already reported.
-int32_t LoadPattern(const std::string& path, const VideoStandard& standard,
+// Reads the pattern, inverted when asked, and brings it to the frame size
+// as the card's device does. 0 or the code already reported.
+int32_t LoadPattern(const std::string& path, bool invert, const VideoStandard& standard,
                     std::vector<uint8_t>& fieldSplit) {
-  BufferedFile file;
-  if (!file.Open(path)) {
+  if (!BufferedFile().Open(path)) {
     ReportError(kErrCannotOpen, "Load Image", path);
     Explain(kCommand, WhyNotReadable(path));
     return kErrCannotOpen;
   }
   GreyImage image;
-  const int32_t code = ReadTargaPattern(file, image);
+  const int32_t code = ReadPicturePattern(path, image);
+  if (invert)
+    InvertPattern(image.pixels);
   if (code != kOk) {
     ReportFileError(code, "Load Image", path);
     return code;
@@ -98,7 +102,7 @@ int RunTransition(const TransitionOptions& options) {
   }
 
   std::vector<uint8_t> pattern;
-  if (LoadPattern(options.pattern, standard, pattern) != kOk)
+  if (LoadPattern(options.pattern, options.invert, standard, pattern) != kOk)
     return kExitFailure;
   // The export runs at the source's rate, or at the standard's when there
   // is no source.
@@ -122,7 +126,8 @@ int RunTransition(const TransitionOptions& options) {
   ExportOutcome outcome;
   const bool written =
       ExportTransition(&progress, options.source, options.out, durationMs, standard.frameRate,
-                       pattern, standard.width, standard.height, options.width, nullptr, &outcome);
+                       pattern, standard.width, standard.height, options.width, nullptr, &outcome,
+                       options.reverse ? WipeDirection::kReverse : WipeDirection::kForward);
   if (written) {
     std::printf("%s: %d frames\n", options.out.c_str(), static_cast<int>(outcome.framesWritten));
     return kExitOk;
@@ -136,7 +141,9 @@ void AddTransitionCommand(CLI::App& app, int& status) {
   auto options = std::make_shared<TransitionOptions>();
   CLI::App* sub = app.add_subcommand(
       "transition", "Export a wipe transition: the edge runs in and out over the duration");
-  sub->add_option("--pattern", options->pattern, "Wipe pattern, a 24- or 32-bit TARGA file")
+  sub->add_option("--pattern", options->pattern,
+                  "Wipe pattern: a picture (TARGA, PNG, PGM, PPM, BMP, JPEG, TIFF, WebP), "
+                  "grey by its luma")
       ->required();
   sub->add_option("--width", options->width, "Softness of the edge, 0 to 255")
       ->check(CLI::Range(0, 255))
@@ -152,5 +159,8 @@ void AddTransitionCommand(CLI::App& app, int& status) {
                   "ntsc (640x480, 29.97 frames a second) or pal (768x576, 25)")
       ->capture_default_str();
   sub->add_option("-o,--output", options->out, "AVI file to write")->required();
+  sub->add_flag("--invert", options->invert, "Invert the pattern: every value v becomes 255 - v");
+  sub->add_flag("--reverse", options->reverse,
+                "Reverse the direction: the wipe runs its out pass first");
   sub->callback([options, &status] { status = RunTransition(*options); });
 }

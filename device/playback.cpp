@@ -98,7 +98,7 @@ bool Playback::Stopping() const {
   return stopFlag_.load(std::memory_order_acquire) != 0;
 }
 
-int32_t Playback::Begin(int32_t durationMs, float fps) {
+int32_t Playback::Begin(int32_t durationMs, float fps, WipeDirection direction) {
   if (WorkerRunning())
     return kErrPlaying;
   const int32_t code = device_.StartPlayback();
@@ -109,6 +109,7 @@ int32_t Playback::Begin(int32_t durationMs, float fps) {
   cardStopped_.store(false, std::memory_order_release);
   positionSpan_ = width_.load(std::memory_order_relaxed) + 256;
   halfFrames_ = MsToFrames(durationMs, fps) / 2;
+  direction_ = direction;
 
   // As much of the in pass as the FIFO holds, so the card starts full.
   frameIndex_ = 0;
@@ -141,7 +142,10 @@ void Playback::Worker() {
 
 bool Playback::QueueCurrent(PlayPass pass) {
   const FieldPositions p = PassPositions(pass, frameIndex_, positionSpan_, halfFrames_);
-  if (!device_.QueueFrame(p.p1, p.p2, width_.load(std::memory_order_relaxed)))
+  const int32_t w = positionSpan_ - 256;
+  if (!device_.QueueFrame(DirectedPosition(p.p1, w, direction_),
+                          DirectedPosition(p.p2, w, direction_),
+                          width_.load(std::memory_order_relaxed)))
     return false;
   ++frameIndex_;
   framesQueued_.fetch_add(1, std::memory_order_relaxed);

@@ -6,6 +6,8 @@
 #include <functional>
 #include <thread>
 
+#include "wipe/wipe_turns.h"
+
 class OrvaneDevice;
 
 // Real-time playback of a wipe on the card: the edge sweeps in across the
@@ -114,8 +116,8 @@ class Playback {
   // durationMs at fps, pre-fills the FIFO with the in pass and starts the
   // worker. 0, the device's code, kErrFatal when the worker cannot be
   // created, or kErrPlaying while a worker runs already. After a failure the
-  // caller runs End.
-  int32_t Begin(int32_t durationMs, float fps);
+  // caller runs End. direction holds for the whole run.
+  int32_t Begin(int32_t durationMs, float fps, WipeDirection direction = WipeDirection::kForward);
   // Starts the card; after Begin succeeded.
   void RunCard();
   // Stops the worker, waits for it and releases the card's streaming. Safe
@@ -127,6 +129,9 @@ class Playback {
   int32_t PositionSpan() const { return positionSpan_; }
   // N: frames in one pass.
   int32_t HalfFrames() const { return halfFrames_; }
+  // The direction of the last Begin: reversed, every position p of the
+  // passes is queued as S - p.
+  WipeDirection Direction() const { return direction_; }
   // The next frame of the current pass. The worker owns it while it runs:
   // read it only when none does.
   int32_t FrameIndex() const { return frameIndex_; }
@@ -159,6 +164,7 @@ class Playback {
   std::chrono::steady_clock::time_point lastQueued_{};
   int32_t positionSpan_ = 0;
   int32_t halfFrames_ = 0;
+  WipeDirection direction_ = WipeDirection::kForward;
   int32_t frameIndex_ = 0;
   int32_t prefilled_ = 0;
   std::atomic<int64_t> framesQueued_{0};

@@ -118,6 +118,22 @@ bool AviSeeds(const fs::path& dir) {
          Save(dir / "streamed", Streamed(compact, 0xFFFFFFFF));
 }
 
+// A file of each kind the second TARGA reader and the PGM/PPM reader take.
+bool PictureSeeds(const fs::path& dir) {
+  const Bytes greyRuns = {0, 0, 11, 0, 0, 0,    0,    0,  0,    0,  0, 0,
+                          3, 0, 2,  0, 8, 0x20, 0x83, 60, 0x01, 70, 80};
+  const Bytes colourRuns = {0, 0,  10, 0,    0, 0, 0,   0,    0,  0,  0,  0, 2, 0, 2,
+                            0, 24, 0,  0x81, 0, 0, 255, 0x01, 30, 20, 10, 1, 2, 3};
+  const std::string pgm = "P5\n# seed\n2 1\n65535\n";
+  Bytes pgmBytes(pgm.begin(), pgm.end());
+  pgmBytes.insert(pgmBytes.end(), {0x12, 0x34, 0xFF, 0x7F});
+  const std::string ppm = "P6 1 1 255\n";
+  Bytes ppmBytes(ppm.begin(), ppm.end());
+  ppmBytes.insert(ppmBytes.end(), {10, 20, 30});
+  return Save(dir / "grey-runs.tga", greyRuns) && Save(dir / "colour-runs.tga", colourRuns) &&
+         Save(dir / "deep.pgm", pgmBytes) && Save(dir / "colour.ppm", ppmBytes);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -133,7 +149,7 @@ int main(int argc, char** argv) {
   const Target targets[] = {
       {"targa_pattern", TargaSeeds},     {"avi_video_data", AviSeeds},
       {"frame_blocks", FrameBlockSeeds}, {"alpha_decoder", AlphaSeeds},
-      {"mask_picture", MaskSeeds},
+      {"mask_picture", MaskSeeds},       {"picture", PictureSeeds},
   };
   for (const Target& t : targets) {
     const fs::path dir = root / t.name;

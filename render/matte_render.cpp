@@ -7,6 +7,7 @@
 #include "support/error_codes.h"
 #include "wipe/scale_grey_image.h"
 #include "wipe/transition_table.h"
+#include "wipe/wipe_turns.h"
 
 namespace {
 
@@ -16,10 +17,8 @@ constexpr const char* kPreviewCaption = "Render Preview";
 // The pattern as every frame sees it: turned over when asked, at the frame size.
 std::vector<uint8_t> FramePattern(const GreyImage& pattern, const MatteSettings& settings) {
   std::vector<uint8_t> source = pattern.pixels;
-  if (settings.invert) {
-    for (uint8_t& v : source)
-      v = static_cast<uint8_t>(255 - v);
-  }
+  if (settings.invert)
+    InvertPattern(source);
   std::vector<uint8_t> scaled(static_cast<size_t>(settings.width) * settings.height);
   ScaleGreyImage(scaled.data(), settings.width, settings.height, source.data(), pattern.width,
                  pattern.height);

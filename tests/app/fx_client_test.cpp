@@ -188,14 +188,14 @@ TEST_F(FxTest, CancelledImageKeepsPatternAndState) {
 TEST_F(FxTest, FailedImageDiscardsThePatternAndReportsTheFile) {
   const std::string good = WritePattern("good.tga");
   const std::string shortFile = Path("short.tga");
-  const std::string badHeader = Path("rle.tga");
+  const std::string badHeader = Path("mapped.tga");
   std::filesystem::copy_file(good, shortFile);
   std::filesystem::resize_file(shortFile, 40);
   std::filesystem::copy_file(good, badHeader);
   {
     std::fstream f(badHeader, std::ios::in | std::ios::out | std::ios::binary);
     f.seekp(2);
-    f.put(static_cast<char>(10));  // run-length encoded
+    f.put(static_cast<char>(1));  // colour-mapped without a map: no reader takes it
   }
   const struct {
     std::string path;

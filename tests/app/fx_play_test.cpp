@@ -4,11 +4,16 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include <QAction>
+#include <QMenu>
+
 #include "controls/time_code_edit.h"
 #include "support/error_codes.h"
 #include "tests/app/fx_fixture.h"
 #include "tests/device/device_fixture.h"
 #include "tests/device/play_tables.h"
+#include "wipe/ui/image_control.h"
+#include "wipe/wipe_turns.h"
 
 namespace {
 
@@ -159,6 +164,51 @@ TEST_F(FxPlayTest, PlayAfterAStopInAPassStartsAtTheInPassFirstFrame) {
   EXPECT_LT(frame, c.Player().Prefilled());
   EXPECT_TRUE(ShowsTableFrame(picture, frame, 48))
       << "frame " << frame << " after a stop at pass frame " << stoppedAt;
+  Click(kIdPlay);
+  EXPECT_EQ(sim->protocolErrors(), 0);
+}
+
+TEST_F(FxPlayTest, PreviewMenuMarksInvertThePatternAndReverseThePlay) {
+  TFxClient& c = StartLoaded();
+  QMenu menu;
+  c.AddPreviewMenuActions(menu);
+  ASSERT_EQ(menu.actions().size(), 2);
+  EXPECT_EQ(menu.actions()[0]->text(), QStringLiteral("Invert pattern"));
+  EXPECT_EQ(menu.actions()[1]->text(), QStringLiteral("Reverse direction"));
+  for (QAction* mark : menu.actions()) {
+    EXPECT_TRUE(mark->isCheckable());
+    EXPECT_FALSE(mark->isChecked());
+  }
+  const QImage plain = c.Preview()->Image();
+
+  // Inverted: preview and card as for the inverted picture itself.
+  c.InvertAction()->trigger();
+  const QImage invertedPreview = c.Preview()->Image();
+  const std::vector<uint8_t> invertedCard = Device.Pattern();
+  const uint32_t invertedStill = CardChecksum();
+  EXPECT_FALSE(invertedPreview == plain);
+  c.InvertAction()->trigger();
+  EXPECT_TRUE(c.Preview()->Image() == plain);
+  GreyImage inverted = written;
+  InvertPattern(inverted.pixels);
+  ASSERT_EQ(WriteTargaGrey(Path("inverted.tga"), inverted, 24), 0);
+  ChooseImage(Path("inverted.tga"));
+  EXPECT_TRUE(c.Preview()->Image() == invertedPreview);
+  EXPECT_EQ(Device.Pattern(), invertedCard);
+  EXPECT_EQ(CardChecksum(), invertedStill);
+  EXPECT_EQ(c.Pattern().pixels, inverted.pixels) << "the loaded pattern stays as read";
+
+  // Reversed: the card shows frame n at 304 - p.
+  c.ReverseAction()->trigger();
+  Click(kIdPlay);
+  ASSERT_TRUE(c.Playing());
+  EXPECT_EQ(c.Player().Direction(), WipeDirection::kReverse);
+  std::vector<uint8_t> picture;
+  const int32_t frame = WaitForFrame(picture, 0);
+  ASSERT_GE(frame, 0);
+  const FieldPositions at = TableFrame(Table(), frame);
+  EXPECT_TRUE(picture == ExpectedFrame(Device.Pattern(), 304 - at.p1, 304 - at.p2, 48))
+      << "frame " << frame;
   Click(kIdPlay);
   EXPECT_EQ(sim->protocolErrors(), 0);
 }

@@ -13,7 +13,10 @@ TEST(ProgramStateTest, StartValues) {
 }
 
 TEST(ProgramStateTest, FileRecordsStartEmptyWithTheirFilters) {
-  EXPECT_EQ(ImageFiles.filter, "TARGA Files (*.tga)|*.tga|All Files (*.*)|*.*");
+  EXPECT_EQ(ImageFiles.filter,
+            "All Pictures (*.tga;*.png;*.pgm;*.ppm;*.bmp;*.jpg;*.jpeg;*.tif;*.tiff;*.webp)|"
+            "*.tga;*.png;*.pgm;*.ppm;*.bmp;*.jpg;*.jpeg;*.tif;*.tiff;*.webp|"
+            "TARGA Files (*.tga)|*.tga|All Files (*.*)|*.*");
   EXPECT_EQ(ImageFiles.defExt, "tga");
   EXPECT_EQ(AviFiles.filter, "AVI Files (*.avi)|*.avi|All Files (*.*)|*.*");
   EXPECT_EQ(AviFiles.defExt, "avi");

@@ -98,4 +98,37 @@ TEST(XvfbWindowTest, ProgramShowsItsWindowAtTheTemplateSize) {
   EXPECT_GT(painted, window.width() * window.height() * 9 / 10);
 }
 
+// The preview's context menu, opened by the dialog tests' own window on a
+// real X server, where a popup is a window of its own.
+TEST(XvfbWindowTest, PreviewContextMenuOpensOnARealServer) {
+  ASSERT_TRUE(QFile::exists(QStringLiteral("/usr/bin/xvfb-run"))) << "run scripts/deps";
+  QTemporaryDir folder;
+  ASSERT_TRUE(folder.isValid());
+  const QString shot = folder.filePath(QStringLiteral("menu.png"));
+  QProcess run;
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+  env.insert(QStringLiteral("ORVANE_MENU_SHOT"), shot);
+  run.setProcessEnvironment(env);
+  run.setProcessChannelMode(QProcess::MergedChannels);
+  run.start(QStringLiteral("/usr/bin/xvfb-run"),
+            {QStringLiteral("-a"), QStringLiteral("-s"), QString::fromLatin1(kServerArgs),
+             QStringLiteral(ORVANE_FX_DIALOG_TESTS),
+             QStringLiteral("--gtest_filter=FxPreviewMenuShot.*")});
+  ASSERT_TRUE(run.waitForStarted(10000));
+  ASSERT_TRUE(run.waitForFinished(60000));
+  const std::string output = QString::fromLocal8Bit(run.readAll()).toStdString();
+  ASSERT_EQ(run.exitCode(), 0) << output;
+  // Ran, not skipped: the skip would write nothing.
+  EXPECT_EQ(output.find("SKIPPED"), std::string::npos) << output;
+  const QImage screen(shot);
+  ASSERT_FALSE(screen.isNull()) << output;
+  EXPECT_FALSE(Covered(screen).isEmpty());
+  if (const char* out = std::getenv("ORVANE_TEST_OUT")) {
+    const QString dir = QString::fromLocal8Bit(out) + QStringLiteral("/screenshots");
+    QDir().mkpath(dir);
+    screen.save(dir + QStringLiteral("/xvfb_preview_menu.png"));
+  }
+}
+
 }  // namespace

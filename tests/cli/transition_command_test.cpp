@@ -12,7 +12,9 @@
 #include "tests/cli/cli_run.h"
 #include "wipe/field_split.h"
 #include "wipe/targa_pattern.h"
+#include "wipe/targa_writer.h"
 #include "wipe/transition_table.h"
+#include "wipe/wipe_turns.h"
 
 namespace {
 
@@ -82,6 +84,51 @@ TEST(TransitionCommandTest, DecodedAlphaIsTheTableAppliedToTheFieldSplitPattern)
     // Nothing but the alpha fields.
     EXPECT_EQ(std::distance(fs::directory_iterator(dir / "alpha"), fs::directory_iterator()),
               2 * c.frames);
+  }
+}
+
+TEST(TransitionCommandTest, InvertAndReverseTurnTheWipeAround) {
+  CliFolder dir;
+  ASSERT_EQ(dir.Run("patterns " + Quote(dir / "p") + " --size 120x90").status, 0);
+  const fs::path pattern = dir / "p" / "spiral.tga";
+  const std::string common = " --standard ntsc --duration 300 --width 40 -o ";
+  const auto run = [&](const fs::path& from, const std::string& flags, const char* out) {
+    const CliResult made =
+        dir.Run("transition --pattern " + Quote(from) + flags + common + Quote(dir / out));
+    EXPECT_EQ(made.status, 0) << made.err;
+    return (dir / out).string();
+  };
+
+  // Inverted: the same file, byte for byte, as the inverted pattern's.
+  GreyImage image;
+  {
+    BufferedFile file;
+    ASSERT_TRUE(file.Open(pattern.string()));
+    ASSERT_EQ(ReadTargaPattern(file, image), 0);
+  }
+  InvertPattern(image.pixels);
+  ASSERT_EQ(WriteTargaGrey((dir / "inverted.tga").string(), image), 0);
+  const avitest::Bytes inverted = avitest::ReadAll(run(pattern, " --invert", "invert.avi"));
+  EXPECT_FALSE(inverted.empty());
+  EXPECT_TRUE(inverted == avitest::ReadAll(run(dir / "inverted.tga", "", "plain-inverted.avi")));
+  EXPECT_FALSE(inverted == avitest::ReadAll(run(pattern, "", "plain.avi")));
+
+  // Reversed: every field's alpha at 40 + 256 - p.
+  const std::vector<std::vector<Block>> frames = ReadBlocks(run(pattern, " --reverse", "rev.avi"));
+  const std::vector<uint8_t> split = FieldSplitPattern(pattern, 640, 480);
+  const size_t fieldBytes = 640 * 240;
+  const int32_t count = static_cast<int32_t>(frames.size());
+  ASSERT_EQ(count, 9);
+  for (int32_t i = 0; i < count; ++i) {
+    int32_t p[2];
+    ExportFieldPositions(i, count, 40, p[0], p[1]);
+    for (int field = 0; field < 2; ++field) {
+      const Block& block = frames[i][frames[i].size() - 2 + field];
+      EXPECT_TRUE(exporttest::DecodeAlphaBlock(block, 640, 240) ==
+                  exporttest::ExpectedAlpha(split.data() + field * fieldBytes, fieldBytes,
+                                            40 + 256 - p[field], 40))
+          << "frame " << i << " field " << field + 1;
+    }
   }
 }
 

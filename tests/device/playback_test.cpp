@@ -155,6 +155,34 @@ TEST_F(PlaybackTest, QueuesInAndOutPassesOneAfterTheOther) {
   }
 }
 
+TEST_F(PlaybackTest, ReversedRunQueuesEveryPositionMirroredInTheSpan) {
+  // Both passes and a little of the next in pass, at both rates: the run
+  // starts where the forward one turns, at 304 - 0.
+  for (const PlayTable* table : {&kNtscTable, &kPalTable}) {
+    card.Forget();
+    const size_t total = 2 * static_cast<size_t>(table->halfFrames) + 3;
+    card.room = static_cast<int32_t>(total);
+    ASSERT_EQ(playback.Begin(1000, table->fps, WipeDirection::kReverse), kOk);
+    EXPECT_EQ(playback.Direction(), WipeDirection::kReverse);
+    ASSERT_TRUE(card.WaitForFrames(total));
+    playback.End();
+    const std::vector<Queued> frames = card.Frames();
+    ASSERT_EQ(frames.size(), total);
+    EXPECT_EQ(frames[0].at.p1, 304);
+    for (size_t n = 0; n < frames.size(); ++n) {
+      const FieldPositions forward = TableFrame(*table, static_cast<int64_t>(n));
+      EXPECT_EQ(frames[n].at, (FieldPositions{304 - forward.p1, 304 - forward.p2}))
+          << table->fps << " frame " << n;
+    }
+  }
+  // The direction belongs to one run: the next Begin without it is forward.
+  card.Forget();
+  card.room = 2;
+  ASSERT_EQ(playback.Begin(1000, kNtscFrameRate), kOk);
+  ASSERT_TRUE(card.WaitForFrames(2));
+  EXPECT_EQ(card.Frames()[1].at, kNtscTable.in[1]);
+}
+
 TEST_F(PlaybackTest, WorkerGoesOnWhereThePrefillStopped) {
   card.room = 4;
   ASSERT_EQ(playback.Begin(1000, kNtscFrameRate), kOk);

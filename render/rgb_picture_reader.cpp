@@ -1,4 +1,4 @@
-#include "render/picture_reader.h"
+#include "render/rgb_picture_reader.h"
 
 #include "render/av_error.h"
 #include "render/av_handles.h"
