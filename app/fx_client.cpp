@@ -4,19 +4,24 @@
 #include "avi/ui/termometer_dialog.h"
 
 #include <QAction>
+#include <QDir>
 #include <QGuiApplication>
 #include <QMenu>
 #include <filesystem>
 #include <new>
 #include <system_error>
 
+#include <unistd.h>
+
 #include "app/export_input_guard.h"
 #include "app/fx_templates.h"
 #include "app/program_state.h"
+#include "app/render_matte.h"
 #include "controls/ev_slider.h"
 #include "controls/int_edit.h"
 #include "controls/private_messages.h"
 #include "controls/time_code_edit.h"
+#include "render/output_kind.h"
 #include "support/error_codes.h"
 #include "support/output_name.h"
 #include "support/prompter.h"
@@ -58,6 +63,20 @@ class WaitCursor {
   WaitCursor(const WaitCursor&) = delete;
   WaitCursor& operator=(const WaitCursor&) = delete;
 };
+
+// The first matte of a run is offered beside its pattern, or in the home
+// folder when the pattern's folder cannot be written (the installed
+// library); later ones where the last one went.
+std::string ProposeMatteName(const FileData& matteFiles, const std::string& patternPath) {
+  if (!matteFiles.fileName.empty() || patternPath.empty())
+    return {};
+  std::filesystem::path basis(patternPath);
+  basis.replace_extension(".mkv");
+  const std::filesystem::path folder = basis.parent_path().empty() ? "." : basis.parent_path();
+  if (access(folder.c_str(), W_OK) != 0)
+    basis = std::filesystem::path(QDir::homePath().toStdString()) / basis.filename();
+  return ProposeOutputName(basis.string(), "-matte");
+}
 
 int32_t HalfWidth(int32_t w) {
   return w / 2;
@@ -117,6 +136,8 @@ TFxClient::TFxClient()
   connect(invertAction, &QAction::toggled, this, [this] { InvertToggled(); });
   reverseAction = new QAction(QStringLiteral("Reverse direction"), this);
   reverseAction->setCheckable(true);
+  renderAction = new QAction(QStringLiteral("Render matte video..."), this);
+  connect(renderAction, &QAction::triggered, this, [this] { CmRenderMatte(); });
   preview->setContextMenuPolicy(Qt::CustomContextMenu);
   connect(preview, &QWidget::customContextMenuRequested, this,
           [this](const QPoint& where) { ShowPreviewMenu(where); });
@@ -316,6 +337,9 @@ void TFxClient::InvertToggled() {
 void TFxClient::AddPreviewMenuActions(QMenu& menu) {
   menu.addAction(invertAction);
   menu.addAction(reverseAction);
+  menu.addSeparator();
+  renderAction->setEnabled(state == kStateIdle && !Exporting());
+  menu.addAction(renderAction);
 }
 
 void TFxClient::ShowPreviewMenu(const QPoint& where) {
@@ -359,6 +383,30 @@ bool TFxClient::CmExport() {
   return RunExport([&](ExportProgress* progress) {
     return ExportMaskSequence(progress, sourcePath, ImageFiles.fileName, AviFiles.fileName);
   });
+}
+
+bool TFxClient::CmRenderMatte() {
+  if (state != kStateIdle || Exporting())
+    return false;
+  if (!ChooseSaveFile(matteFiles, this, QStringLiteral("Render Matte Video"),
+                      ProposeMatteName(matteFiles, ImageFiles.fileName)))
+    return false;
+  MatteVideoRequest request;
+  request.pattern = &pattern;
+  request.frameWidth = Device.FrameWidth();
+  request.frameHeight = Device.FrameHeight();
+  request.edgeWidth = Width();
+  request.fromAlpha = -HalfWidth(request.edgeWidth);
+  request.toAlpha = HalfWidth(request.edgeWidth) + 255;
+  request.durationMs = DurationMs();
+  request.frameRate = FrameRate;
+  request.invert = invertAction->isChecked();
+  request.reverse = reverseAction->isChecked();
+  // The file dialog knows only extensions: a picture name stands for the
+  // first of a numbered sequence.
+  request.fileName = NumberedSequenceName(matteFiles.fileName);
+  return RunExport(
+      [&](ExportProgress* progress) { return RenderMatteVideo(progress, request) == kOk; });
 }
 
 bool TFxClient::RunExport(const std::function<bool(ExportProgress*)>& write) {

@@ -8,6 +8,7 @@
 
 #include "controls/te_dialog.h"
 #include "device/playback.h"
+#include "support/file_data.h"
 #include "wipe/grey_image.h"
 #include "wipe/wipe_turns.h"
 
@@ -76,10 +77,14 @@ class TFxClient : public TEDialog {
   // preview shows a menu made by it. Both marks are off at the start:
   // Invert pattern shows, plays and exports the pattern with every value v
   // as 255 - v; Reverse direction plays (from the next Play) and exports
-  // every position p as w + 256 - p.
+  // every position p as w + 256 - p. Render matte video asks for a file
+  // and writes the wipe over the current Alpha range, Width and Duration
+  // at the card's frame size and rate as a grey matte video; it can be
+  // used with a pattern loaded and the card still.
   void AddPreviewMenuActions(QMenu& menu);
   QAction* InvertAction() const { return invertAction; }
   QAction* ReverseAction() const { return reverseAction; }
+  QAction* RenderAction() const { return renderAction; }
   WipeDirection Direction() const;
 
   // An export runs: the dialog takes no input until it ends.
@@ -105,6 +110,7 @@ class TFxClient : public TEDialog {
   void InvertToggled();
   void ShowPreviewMenu(const QPoint& where);
   bool CmExport();
+  bool CmRenderMatte();
   // Runs an export with the progress dialog, the window holding still.
   bool RunExport(const std::function<bool(ExportProgress*)>& write);
   void CmPlay();
@@ -127,6 +133,13 @@ class TFxClient : public TEDialog {
   TEVSlider* alphaSlider = nullptr;
   QAction* invertAction = nullptr;
   QAction* reverseAction = nullptr;
+  QAction* renderAction = nullptr;
+  // Matte videos are chosen apart from the card's AVI files, and only
+  // while the dialog lives.
+  FileData matteFiles{
+      "Matroska Video (*.mkv)|*.mkv|QuickTime Video (*.mov)|*.mov|AVI Video (*.avi)|*.avi|"
+      "PNG Sequence (*.png)|*.png",
+      "mkv"};
 
   int32_t alpha = 128;
   std::atomic<int32_t> width{48};

@@ -1,6 +1,5 @@
 #include "app/render_matte.h"
 
-#include "avi/ui/termometer_dialog.h"
 #include "render/matte_render.h"
 #include "render/render_report.h"
 #include "support/error_codes.h"
@@ -19,7 +18,7 @@ AVRational RateOf(float fps) {
 
 }  // namespace
 
-int32_t RenderMatteVideo(QWidget* parent, const MatteVideoRequest& request) {
+int32_t RenderMatteVideo(ExportProgress* progress, const MatteVideoRequest& request) {
   if (!request.pattern || request.pattern->Empty()) {
     ReportErrorPlain(kErrVideoParameters, "Render Matte");
     return kErrVideoParameters;
@@ -29,16 +28,15 @@ int32_t RenderMatteVideo(QWidget* parent, const MatteVideoRequest& request) {
   settings.lowPosition = request.fromAlpha;
   settings.highPosition = request.toAlpha;
   settings.frameCount = MsToFrames(request.durationMs, request.frameRate);
-  settings.width = request.pattern->width;
-  settings.height = request.pattern->height;
+  const bool ownSize = request.frameWidth <= 0 || request.frameHeight <= 0;
+  settings.width = ownSize ? request.pattern->width : request.frameWidth;
+  settings.height = ownSize ? request.pattern->height : request.frameHeight;
   settings.frameRate = RateOf(request.frameRate);
   settings.invert = request.invert;
   settings.reverse = request.reverse;
 
-  TermometerDialog progress(parent);
   RenderStatus status;
-  const int32_t code =
-      RenderMatte(*request.pattern, settings, request.fileName, &progress, status);
+  const int32_t code = RenderMatte(*request.pattern, settings, request.fileName, progress, status);
   ReportRenderFailure(status, "Render Matte");
   return code;
 }

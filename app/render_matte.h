@@ -5,12 +5,15 @@
 
 #include "wipe/grey_image.h"
 
-class QWidget;
+class ExportProgress;
 
 // What the dialog hands over to render its wipe as a matte video.
 struct MatteVideoRequest {
-  // The pattern as loaded; the matte has its size.
+  // The pattern as loaded, scaled to the frame size; a frame size of 0 x 0
+  // keeps the pattern's own.
   const GreyImage* pattern = nullptr;
+  int32_t frameWidth = 0;
+  int32_t frameHeight = 0;
   // The Alpha values the wipe runs from and to, both reached.
   int32_t fromAlpha = -24;
   int32_t toAlpha = 279;
@@ -23,7 +26,7 @@ struct MatteVideoRequest {
   std::string fileName;
 };
 
-// Renders the matte with the export's progress dialog over parent (Cancel
-// stops it and keeps nothing), reports a failure under "Render Matte" and
-// returns 0, kErrCancelled or the code reported.
-int32_t RenderMatteVideo(QWidget* parent, const MatteVideoRequest& request);
+// Renders the matte, reporting to progress (the export's dialog, whose
+// Cancel stops it and keeps nothing), reports a failure under "Render
+// Matte" and returns 0, kErrCancelled or the code reported.
+int32_t RenderMatteVideo(ExportProgress* progress, const MatteVideoRequest& request);

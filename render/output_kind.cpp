@@ -40,6 +40,13 @@ OutputKind OutputKindOf(const std::string& path) {
   return OutputKind::kUnknown;
 }
 
+std::string NumberedSequenceName(const std::string& path) {
+  if (LowerExtension(path) != "png" || av_filename_number_test(path.c_str()) != 0)
+    return path;
+  const size_t dot = path.rfind('.');
+  return path.substr(0, dot) + "-%04d" + path.substr(dot);
+}
+
 const char* MuxerName(OutputKind kind) {
   switch (kind) {
     case OutputKind::kMatroska:

@@ -4,11 +4,11 @@
 
 #include <gtest/gtest.h>
 
-#include <QWidget>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 
+#include "avi/ui/termometer_dialog.h"
 #include "support/error_codes.h"
 #include "support/prompter.h"
 #include "tests/avi/avi_test_support.h"
@@ -44,13 +44,13 @@ TEST(RenderMatteVideoTest, WritesTheFileOrReportsWhyNot) {
     ScratchDir dir;
     RecordingPrompter prompter;
     ScopedPrompter scope(prompter);
-    QWidget parent;
+    TermometerDialog progress(nullptr);
     MatteVideoRequest request;
     request.pattern = c.pattern;
     request.durationMs = 400;
     request.frameRate = 25.0f;
     request.fileName = dir.File(c.file);
-    EXPECT_EQ(RenderMatteVideo(&parent, request), c.code);
+    EXPECT_EQ(RenderMatteVideo(&progress, request), c.code);
     if (c.code == kOk) {
       EXPECT_TRUE(prompter.messages.empty());
       // Matroska's EBML magic.

@@ -80,4 +80,19 @@ TEST(OutputKindTest, TheNameSaysWhatIsWritten) {
     EXPECT_EQ(OutputKindOf(c.path), c.kind) << c.path;
 }
 
+TEST(OutputKindTest, APictureNameFromADialogIsNumbered) {
+  const struct {
+    const char* chosen;
+    const char* written;
+  } cases[] = {
+      {"/w/matte.png", "/w/matte-%04d.png"},
+      {"/w/Matte.PNG", "/w/Matte-%04d.PNG"},
+      {"/w.v2/m-%03d.png", "/w.v2/m-%03d.png"},
+      {"/w/matte.mkv", "/w/matte.mkv"},
+      {"/w.png/matte", "/w.png/matte"},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(NumberedSequenceName(c.chosen), c.written) << c.chosen;
+}
+
 }  // namespace
