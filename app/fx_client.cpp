@@ -3,12 +3,19 @@
 #include "avi/export.h"
 #include "avi/ui/termometer_dialog.h"
 
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QGuiApplication>
+#include <QMimeData>
+#include <QTimer>
+#include <QUrl>
 #include <filesystem>
 #include <system_error>
 
 #include "app/export_input_guard.h"
 #include "app/fx_templates.h"
+#include "app/fx_tool_tips.h"
+#include "app/pattern_library.h"
 #include "app/program_state.h"
 #include "controls/ev_slider.h"
 #include "controls/int_edit.h"
@@ -81,6 +88,17 @@ bool RefuseSourceAsOutput(const std::string& sourcePath, const std::string& outP
   return true;
 }
 
+// The first local file a drag carries; empty when it carries none.
+std::string DroppedFile(const QMimeData* data) {
+  if (!data || !data->hasUrls())
+    return {};
+  for (const QUrl& url : data->urls()) {
+    if (url.isLocalFile())
+      return url.toLocalFile().toStdString();
+  }
+  return {};
+}
+
 }  // namespace
 
 TFxClient::TFxClient()
@@ -109,6 +127,7 @@ TFxClient::TFxClient()
   alphaSlider =
       new TEVSlider(this, kIdAlphaSlider, -kIdAlpha, alpha, -h, h + 255, kSliderThumbBitmap);
   InsertItemAfter(kIdSliderFrame, kIdAlphaSlider, alphaSlider);
+  connect(preview, &ImageControl::Scrubbed, this, &TFxClient::ScrubAlpha);
 }
 
 TFxClient::~TFxClient() {
@@ -134,6 +153,10 @@ void TFxClient::SetupWindow() {
   widthEdit->SetValue(w, true);
   timeEdit->SetTime(kDefaultDurationMs, true);
   SetState(kStateNoPattern);
+  SetFxToolTips(*this);
+  preview->SetHint(PreviewHintText());
+  ShowPatternInfo();
+  setAcceptDrops(true);
   // Loading a pattern is what a user does first; left to itself the focus
   // would land on Exit, where a stray Enter ends the program.
   Item(kIdImage)->setFocus(Qt::OtherFocusReason);
@@ -166,7 +189,9 @@ void TFxClient::SetState(int newState) {
 
 void TFxClient::ApplyWipeParameters(int32_t alphaValue, int32_t w) {
   WaitCursor wait;
-  preview->SetWipe(alphaValue, w, false);
+  // While playing the preview shows the card's frames instead.
+  if (!follower.Following())
+    preview->SetWipe(alphaValue, w, false);
   Device.ShowAlpha(alphaValue, w);
 }
 
@@ -219,6 +244,17 @@ void TFxClient::EvValueChanged(intptr_t id) {
   }
 }
 
+void TFxClient::ScrubAlpha(int32_t x) {
+  if (!alphaSlider->isEnabled())
+    return;
+  const int32_t value =
+      PreviewScrubValue(x, preview->ClientWidth(), alphaSlider->Lo(), alphaSlider->Hi());
+  const int position =
+      alphaSlider->Reversed() ? alphaSlider->Hi() - value : value - alphaSlider->Lo();
+  if (position != alphaSlider->GetPosition())
+    alphaSlider->SetPosition(position);
+}
+
 void TFxClient::CmAlphaSlider() {
   alpha = alphaSlider->GetValue();
   alphaEdit->SetValue(alpha, false);
@@ -226,6 +262,12 @@ void TFxClient::CmAlphaSlider() {
 }
 
 void TFxClient::CmImage() {
+  // A run's first dialog opens on the patterns the program comes with; a
+  // folder the user has been to is never replaced.
+  if (ImageFiles.initialDir.empty() && ImageFiles.fileName.empty()) {
+    ImageFiles.initialDir = PatternLibraryFolder(
+        QCoreApplication::applicationDirPath().toStdString(), Device.FrameRate());
+  }
   if (!ChooseOpenFile(ImageFiles, this, QStringLiteral("Load Image")))
     return;
   LoadChosenImage();
@@ -266,9 +308,11 @@ void TFxClient::LoadChosenImage() {
     // Nothing of the previous pattern may stay on show once it is gone.
     preview->SetImage(nullptr, 0, 0);
     Device.SetPattern(nullptr, 0, 0);
+    ShowPatternInfo();
     ReportFileError(code, "Load Image", ImageFiles.fileName);
     return;
   }
+  ShowPatternInfo();
   SetState(kStateIdle);
   ApplyWipeParameters(alpha, width.load());
 }
@@ -346,6 +390,7 @@ void TFxClient::CmPlay() {
   SetState(kStatePlaying);
   playing = true;
   RunCard();
+  follower.Start(preview, FrameRate);
 }
 
 int32_t TFxClient::BeginPlay() {
@@ -354,7 +399,30 @@ int32_t TFxClient::BeginPlay() {
 }
 
 void TFxClient::EndPlay() {
+  follower.Stop();
   playback.End();
+  preview->SetWipe(alpha, Width(), false);
+}
+
+void TFxClient::ShowPatternInfo() {
+  preview->setToolTip(
+      HasPattern() ? PreviewPatternToolTip(ImageFiles.fileName, pattern.width, pattern.height)
+                   : PreviewHintText());
+}
+
+void TFxClient::dragEnterEvent(QDragEnterEvent* event) {
+  if (!DroppedFile(event->mimeData()).empty() && state != kStatePlaying && !Exporting())
+    event->acceptProposedAction();
+}
+
+void TFxClient::dropEvent(QDropEvent* event) {
+  const std::string path = DroppedFile(event->mimeData());
+  if (path.empty())
+    return;
+  event->acceptProposedAction();
+  // Loaded once the drop is over, so a message box about the file does not
+  // hold up the program the picture came from.
+  QTimer::singleShot(0, this, [this, path] { OpenPicture(path); });
 }
 
 void TFxClient::RunCard() {
