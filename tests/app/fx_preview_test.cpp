@@ -31,12 +31,6 @@ using std::chrono::milliseconds;
 
 class FxPreviewTest : public FxTest {
  protected:
-  TFxClient& StartLoaded(const char* standard = "ntsc") {
-    TFxClient& c = Start({{"ORVINTER_SIM_STANDARD", standard}});
-    ChooseImage(WritePattern("diagonal.tga"));
-    EXPECT_EQ(c.State(), TFxClient::kStateIdle);
-    return c;
-  }
   const PlayTable& Table() const { return FrameRate == kPalFrameRate ? kPalTable : kNtscTable; }
 
   // The left button at client column x of the preview: pressed there, or
