@@ -13,9 +13,9 @@
 // a seven-digit frame count (mode 2) or HH:MM:SS:mmm (other modes). The user
 // edits one digit cell at a time with the keyboard or by dragging the mouse
 // vertically, or the cell under the pointer with the wheel (a notch is one,
-// ten with Shift); the duration is held in milliseconds, clamped to a range. Every
-// change is sent to the parent as an edit-change command with the control's
-// id. Mode and frame rate are given when the control is made; only
+// ten with Shift); the duration is held in milliseconds, clamped to a range.
+// Every change is sent to the parent as an edit-change command with the
+// control's id. Mode and frame rate are given when the control is made; only
 // SetFrameRate changes the rate later.
 class TimeCodeEdit : public QWidget {
  public:
