@@ -17,6 +17,7 @@
 #include <fstream>
 #include <functional>
 
+#include "app/pattern_library.h"
 #include "controls/ev_slider.h"
 #include "controls/time_code_edit.h"
 #include "tests/app/fx_fixture.h"
@@ -296,6 +297,38 @@ TEST_F(FxPreviewTest, FirstImageDialogOpensOnTheBuildsPatternsUnlessAFolderIsKno
   const QDir ntsc(built + QStringLiteral("ntsc"));
   EXPECT_EQ(ntsc.entryList({QStringLiteral("*.tga")}, QDir::Files).size(),
             static_cast<qsizetype>(BuiltinPatterns().size()));
+}
+
+// Installed beside the program's share folder, or written by the build
+// beside its bin folder: the installed one wins where both are.
+TEST(PatternLibraryTest, FindsTheInstalledFolderFirstThenTheBuilds) {
+  const struct {
+    std::vector<const char*> folders;
+    float frameRate;
+    const char* found;  // below the tree; empty for none
+  } cases[] = {
+      {{"share/orvane-fx/patterns/ntsc", "packaging/made/patterns/ntsc"},
+       kNtscFrameRate,
+       "share/orvane-fx/patterns/ntsc"},
+      {{"share/orvane-fx/patterns/pal", "packaging/made/patterns/pal"},
+       kPalFrameRate,
+       "share/orvane-fx/patterns/pal"},
+      {{"packaging/made/patterns/ntsc"}, kNtscFrameRate, "packaging/made/patterns/ntsc"},
+      {{"share/orvane-fx/patterns/pal"}, kNtscFrameRate, ""},
+      {{}, kPalFrameRate, ""},
+  };
+  for (const auto& c : cases) {
+    QTemporaryDir tree;
+    ASSERT_TRUE(QDir(tree.path()).mkpath(QStringLiteral("bin")));
+    for (const char* f : c.folders)
+      ASSERT_TRUE(QDir(tree.path()).mkpath(QString::fromLatin1(f)));
+    const std::string bin = tree.filePath(QStringLiteral("bin")).toStdString();
+    // The folder as the file system names it, links resolved.
+    const QFileInfo found(tree.filePath(QString::fromLatin1(c.found)));
+    const std::string expected = *c.found ? found.canonicalFilePath().toStdString() : "";
+    EXPECT_EQ(PatternLibraryFolder(bin, c.frameRate), expected) << c.found;
+  }
+  EXPECT_EQ(PatternLibraryFolder("", kNtscFrameRate), "");
 }
 
 }  // namespace
