@@ -47,6 +47,8 @@ QString RunUnderXvfb(const QStringList& command, bool& ok) {
   QProcess run;
   QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
   env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+  env.insert(QStringLiteral("LSAN_OPTIONS"),
+             QStringLiteral("suppressions=" ORVANE_LSAN_SUPPRESSIONS));
   run.setProcessEnvironment(env);
   run.setProcessChannelMode(QProcess::MergedChannels);
   run.start(
