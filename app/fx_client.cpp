@@ -5,8 +5,13 @@
 
 #include <QAction>
 #include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QGuiApplication>
 #include <QMenu>
+#include <QMimeData>
+#include <QTimer>
+#include <QUrl>
 #include <filesystem>
 #include <new>
 #include <system_error>
@@ -15,6 +20,8 @@
 
 #include "app/export_input_guard.h"
 #include "app/fx_templates.h"
+#include "app/fx_tool_tips.h"
+#include "app/pattern_library.h"
 #include "app/program_state.h"
 #include "app/render_matte.h"
 #include "controls/ev_slider.h"
@@ -102,6 +109,17 @@ bool RefuseSourceAsOutput(const std::string& sourcePath, const std::string& outP
   return true;
 }
 
+// The first local file a drag carries; empty when it carries none.
+std::string DroppedFile(const QMimeData* data) {
+  if (!data || !data->hasUrls())
+    return {};
+  for (const QUrl& url : data->urls()) {
+    if (url.isLocalFile())
+      return url.toLocalFile().toStdString();
+  }
+  return {};
+}
+
 }  // namespace
 
 TFxClient::TFxClient()
@@ -141,6 +159,7 @@ TFxClient::TFxClient()
   preview->setContextMenuPolicy(Qt::CustomContextMenu);
   connect(preview, &QWidget::customContextMenuRequested, this,
           [this](const QPoint& where) { ShowPreviewMenu(where); });
+  connect(preview, &ImageControl::Scrubbed, this, &TFxClient::ScrubAlpha);
 }
 
 TFxClient::~TFxClient() {
@@ -166,6 +185,10 @@ void TFxClient::SetupWindow() {
   widthEdit->SetValue(w, true);
   timeEdit->SetTime(kDefaultDurationMs, true);
   SetState(kStateNoPattern);
+  SetFxToolTips(*this);
+  preview->SetHint(PreviewHintText());
+  ShowPatternInfo();
+  setAcceptDrops(true);
   // Loading a pattern is what a user does first; left to itself the focus
   // would land on Exit, where a stray Enter ends the program.
   Item(kIdImage)->setFocus(Qt::OtherFocusReason);
@@ -198,7 +221,9 @@ void TFxClient::SetState(int newState) {
 
 void TFxClient::ApplyWipeParameters(int32_t alphaValue, int32_t w) {
   WaitCursor wait;
-  preview->SetWipe(alphaValue, w, false);
+  // While playing the preview shows the card's frames instead.
+  if (!follower.Following())
+    preview->SetWipe(alphaValue, w, false);
   Device.ShowAlpha(alphaValue, w);
 }
 
@@ -251,6 +276,17 @@ void TFxClient::EvValueChanged(intptr_t id) {
   }
 }
 
+void TFxClient::ScrubAlpha(int32_t x) {
+  if (!alphaSlider->isEnabled())
+    return;
+  const int32_t value =
+      PreviewScrubValue(x, preview->ClientWidth(), alphaSlider->Lo(), alphaSlider->Hi());
+  const int position =
+      alphaSlider->Reversed() ? alphaSlider->Hi() - value : value - alphaSlider->Lo();
+  if (position != alphaSlider->GetPosition())
+    alphaSlider->SetPosition(position);
+}
+
 void TFxClient::CmAlphaSlider() {
   alpha = alphaSlider->GetValue();
   alphaEdit->SetValue(alpha, false);
@@ -258,6 +294,12 @@ void TFxClient::CmAlphaSlider() {
 }
 
 void TFxClient::CmImage() {
+  // A run's first dialog opens on the patterns the program comes with; a
+  // folder the user has been to is never replaced.
+  if (ImageFiles.initialDir.empty() && ImageFiles.fileName.empty()) {
+    ImageFiles.initialDir = PatternLibraryFolder(
+        QCoreApplication::applicationDirPath().toStdString(), Device.FrameRate());
+  }
   if (!ChooseOpenFile(ImageFiles, this, QStringLiteral("Load Image")))
     return;
   LoadChosenImage();
@@ -290,9 +332,11 @@ void TFxClient::LoadChosenImage() {
     // Nothing of the previous pattern may stay on show once it is gone.
     preview->SetImage(nullptr, 0, 0);
     Device.SetPattern(nullptr, 0, 0);
+    ShowPatternInfo();
     ReportFileError(code, "Load Image", ImageFiles.fileName);
     return;
   }
+  ShowPatternInfo();
   SetState(kStateIdle);
   ApplyWipeParameters(alpha, width.load());
 }
@@ -450,6 +494,7 @@ void TFxClient::CmPlay() {
   SetState(kStatePlaying);
   playing = true;
   RunCard();
+  follower.Start(preview, FrameRate);
 }
 
 int32_t TFxClient::BeginPlay() {
@@ -458,7 +503,30 @@ int32_t TFxClient::BeginPlay() {
 }
 
 void TFxClient::EndPlay() {
+  follower.Stop();
   playback.End();
+  preview->SetWipe(alpha, Width(), false);
+}
+
+void TFxClient::ShowPatternInfo() {
+  preview->setToolTip(
+      HasPattern() ? PreviewPatternToolTip(ImageFiles.fileName, pattern.width, pattern.height)
+                   : PreviewHintText());
+}
+
+void TFxClient::dragEnterEvent(QDragEnterEvent* event) {
+  if (!DroppedFile(event->mimeData()).empty() && state != kStatePlaying && !Exporting())
+    event->acceptProposedAction();
+}
+
+void TFxClient::dropEvent(QDropEvent* event) {
+  const std::string path = DroppedFile(event->mimeData());
+  if (path.empty())
+    return;
+  event->acceptProposedAction();
+  // Loaded once the drop is over, so a message box about the file does not
+  // hold up the program the picture came from.
+  QTimer::singleShot(0, this, [this, path] { OpenPicture(path); });
 }
 
 void TFxClient::RunCard() {

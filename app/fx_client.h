@@ -6,6 +6,7 @@
 #include <functional>
 #include <string>
 
+#include "app/preview_follower.h"
 #include "controls/te_dialog.h"
 #include "device/playback.h"
 #include "support/file_data.h"
@@ -67,6 +68,7 @@ class TFxClient : public TEDialog {
   TEVSlider* AlphaSlider() const { return alphaSlider; }
   QWidget* SliderFrame() const { return sliderFrame; }
   const Playback& Player() const { return playback; }
+  const PreviewFollower& Follower() const { return follower; }
 
   // Opens the picture at path as the pattern, as Image does with a chosen
   // file (same codes, messages and caption), once the card is open; nothing
@@ -96,6 +98,9 @@ class TFxClient : public TEDialog {
  protected:
   void SetupWindow() override;
   const ResponseTable& Responses() const override { return kResponses; }
+  // A picture file dropped on the window is opened as OpenPicture does.
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
 
  private:
   intptr_t EvDeviceFailure(intptr_t tag, intptr_t code);
@@ -123,6 +128,10 @@ class TFxClient : public TEDialog {
   void TakeWidth();
   // Alpha from its edit (clamped to the range), echoed on the slider, shown.
   void TakeAlphaFromEdit();
+  // A press or drag at client column x of the preview, as the slider's move.
+  void ScrubAlpha(int32_t x);
+  // The preview's tip for the pattern loaded now, or for none.
+  void ShowPatternInfo();
 
   // Children, owned through Qt parenting.
   TimeCodeEdit* timeEdit = nullptr;
@@ -152,6 +161,7 @@ class TFxClient : public TEDialog {
   // The worker, the positions and the frame index of the running playback.
   CardPlayer card;
   Playback playback;
+  PreviewFollower follower{playback};
 
   static const ResponseEntry kEntries[];
   static const ResponseTable kResponses;

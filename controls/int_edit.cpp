@@ -127,12 +127,21 @@ void TIntEdit::OnSpin(bool up, Qt::KeyboardModifiers modifiers) {
     delta = 100;
   else if (modifiers & Qt::ShiftModifier)
     delta = 10;
-  if (!up)
-    delta = -delta;
+  StepBy(up ? delta : -delta);
+  setFocus(Qt::OtherFocusReason);
+}
+
+void TIntEdit::StepBy(int64_t delta) {
   const int64_t target = std::clamp<int64_t>(GetValue() + delta, INT32_MIN, INT32_MAX);
   SetValue(static_cast<int>(target), false);
   PostValueChanged();
-  setFocus(Qt::OtherFocusReason);
+}
+
+void TIntEdit::wheelEvent(QWheelEvent* event) {
+  const int notches = wheel_.Take(*event);
+  if (notches != 0)
+    StepBy(static_cast<int64_t>(notches) * WheelStep(event->modifiers()));
+  event->accept();
 }
 
 bool TIntEdit::Accepts(const QString& inserted) const {

@@ -5,12 +5,15 @@
 #include <QRect>
 #include <cstdint>
 
+#include "controls/wheel_notches.h"
+
 class SpinButton;
 
 // A one-line edit for a signed integer within a range. It takes only digits,
 // control characters and a leading minus sign; an up/down pair inside its
 // right edge steps the value (by 10 with Shift, 100 with Ctrl); a right-button
-// drag on a digit turns that digit up or down. Every change by the user is
+// drag on a digit turns that digit up or down, and each notch of the wheel
+// steps the value by 1 (10 with Shift). Every change by the user is
 // posted to the parent as WM_VALUECHANGED (wParam the id, lParam the control).
 // The value is never stored: it is the text, read and clamped each time.
 class TIntEdit : public QLineEdit {
@@ -49,6 +52,7 @@ class TIntEdit : public QLineEdit {
   void mouseMoveEvent(QMouseEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;
   void contextMenuEvent(QContextMenuEvent* event) override;
+  void wheelEvent(QWheelEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
   void changeEvent(QEvent* event) override;
 
@@ -57,6 +61,8 @@ class TIntEdit : public QLineEdit {
   void MeasureCharacters();
   void PlaceSpin();
   void OnSpin(bool up, Qt::KeyboardModifiers modifiers);
+  // Adds delta to the value, clamped, and tells the parent.
+  void StepBy(int64_t delta);
   // Whether text typed or pasted over the current selection passes the
   // character filter as a whole.
   bool Accepts(const QString& inserted) const;
@@ -78,5 +84,6 @@ class TIntEdit : public QLineEdit {
   bool dragging_ = false;
   int dragX_ = 0;
   int dragY_ = 0;
+  WheelNotches wheel_;
   SpinButton* spin_;  // owned by Qt parenting
 };

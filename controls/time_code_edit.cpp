@@ -319,16 +319,29 @@ void TimeCodeEdit::mousePressEvent(QMouseEvent* event) {
     return;
   setFocus(Qt::MouseFocusReason);
   const QPoint pos = event->position().toPoint();
-  int i = 0;
-  while (i < 10 && pos.x() >= cellX_[i])
-    ++i;
-  MoveCursor(i - 1);
+  MoveCursor(CellAt(pos.x()));
   dragX_ = pos.x();
   dragY_ = pos.y();
   dragging_ = true;
   // Held down, the button keeps the pointer's moves and release coming to
   // this control wherever the pointer goes.
   dragButton_ = button;
+}
+
+int TimeCodeEdit::CellAt(int x) const {
+  int i = 0;
+  while (i < 10 && x >= cellX_[i])
+    ++i;
+  return i - 1;
+}
+
+void TimeCodeEdit::wheelEvent(QWheelEvent* event) {
+  event->accept();
+  const int notches = wheel_.Take(*event);
+  if (notches == 0 || dragging_)
+    return;
+  MoveCursor(CellAt(event->position().toPoint().x()));
+  StepCell(notches * WheelStep(event->modifiers()));
 }
 
 void TimeCodeEdit::EndDrag() {

@@ -7,12 +7,15 @@
 #include <cstdint>
 #include <string>
 
+#include "controls/wheel_notches.h"
+
 // A self-drawn entry for a duration shown as time code: HH:MM:SS:FF (mode 1),
 // a seven-digit frame count (mode 2) or HH:MM:SS:mmm (other modes). The user
 // edits one digit cell at a time with the keyboard or by dragging the mouse
-// vertically; the duration is held in milliseconds, clamped to a range. Every
-// change is sent to the parent as an edit-change command with the control's
-// id. Mode and frame rate are given when the control is made; only
+// vertically, or the cell under the pointer with the wheel (a notch is one,
+// ten with Shift); the duration is held in milliseconds, clamped to a range.
+// Every change is sent to the parent as an edit-change command with the
+// control's id. Mode and frame rate are given when the control is made; only
 // SetFrameRate changes the rate later.
 class TimeCodeEdit : public QWidget {
  public:
@@ -73,8 +76,11 @@ class TimeCodeEdit : public QWidget {
   void focusInEvent(QFocusEvent* event) override;
   void focusOutEvent(QFocusEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
+  void wheelEvent(QWheelEvent* event) override;
 
  private:
+  // The cell at x: the last whose left edge is at or before it.
+  int CellAt(int x) const;
   void CellsFromValue(int ms);
   void Layout();
   void Notify();
@@ -114,4 +120,5 @@ class TimeCodeEdit : public QWidget {
   bool caretOn_ = false;  // the blinking caret's current phase
   QTimer caretBlink_;
   QString paintedText_;
+  WheelNotches wheel_;
 };

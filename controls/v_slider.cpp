@@ -201,12 +201,11 @@ void TVSlider::mouseReleaseEvent(QMouseEvent* event) {
 }
 
 void TVSlider::wheelEvent(QWheelEvent* event) {
-  // Turning the wheel away from the user moves the thumb up.
-  wheelRemainder_ += event->angleDelta().y();
-  const int notches = wheelRemainder_ / 120;
-  wheelRemainder_ %= 120;
+  // Turning the wheel away from the user moves the thumb up, a page a
+  // notch: a line would take thirty notches across the Alpha range.
+  const int notches = wheel_.Take(*event);
   if (notches != 0)
-    UserMove(position_ - notches * line_);
+    UserMove(position_ - notches * page_);
   event->accept();
 }
 

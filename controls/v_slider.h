@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "controls/slider_thumb.h"
+#include "controls/wheel_notches.h"
 
 // A vertical slider drawn by the program itself: a sunken slot, a ruler of
 // tick marks on both sides and the thumb picture. It works in positions
@@ -13,10 +14,10 @@
 //
 // Every move the user makes goes through the virtual SetPosition: each step
 // of a drag (computed from where the drag started), each page step of a
-// click in the slot (repeated while the button is held), the wheel and the
-// keys (arrows one line, Page Up/Down one page, Home/End the ends, each as
-// often as the key repeats). Subclasses turn positions into their values
-// there; the base just moves the thumb.
+// click in the slot (repeated while the button is held), a page for each
+// notch of the wheel and the keys (arrows one line, Page Up/Down one page,
+// Home/End the ends, each as often as the key repeats). Subclasses turn
+// positions into their values there; the base just moves the thumb.
 class TVSlider : public QWidget {
   Q_OBJECT
 
@@ -82,5 +83,5 @@ class TVSlider : public QWidget {
   int pageDirection_ = 0;
   int pageY_ = 0;
   QTimer pageRepeat_;
-  int wheelRemainder_ = 0;
+  WheelNotches wheel_;
 };

@@ -57,6 +57,26 @@ class RaisedThreadPriority {
   bool raised_ = false;
 };
 
+// QueuedFrame in one word: p1, p2 and the width in 16 bits each, the
+// frame's number in 15 and, on top, whether there is a frame at all.
+constexpr uint64_t kQueuedFlag = uint64_t{1} << 63;
+static_assert(std::atomic<uint64_t>::is_always_lock_free);
+
+uint64_t PackQueued(FieldPositions p, int32_t w, int64_t number) {
+  const auto bits16 = [](int32_t v) { return static_cast<uint64_t>(static_cast<uint16_t>(v)); };
+  return kQueuedFlag | (static_cast<uint64_t>(number & 0x7FFF) << 48) | (bits16(w) << 32) |
+         (bits16(p.p2) << 16) | bits16(p.p1);
+}
+
+QueuedFrame UnpackQueued(uint64_t word) {
+  if (!(word & kQueuedFlag))
+    return {};
+  const auto signed16 = [word](int shift) {
+    return static_cast<int32_t>(static_cast<int16_t>(static_cast<uint16_t>(word >> shift)));
+  };
+  return {{signed16(0), signed16(16)}, signed16(32), static_cast<int32_t>((word >> 48) & 0x7FFF)};
+}
+
 }  // namespace
 
 FieldPositions PassPositions(PlayPass pass, int32_t i, int32_t span, int32_t halfFrames) {
@@ -107,6 +127,7 @@ int32_t Playback::Begin(int32_t durationMs, float fps, WipeDirection direction) 
   framesQueued_.store(0, std::memory_order_relaxed);
   noRoomWaits_.store(0, std::memory_order_relaxed);
   cardStopped_.store(false, std::memory_order_release);
+  queuedFrame_.store(0, std::memory_order_relaxed);
   positionSpan_ = width_.load(std::memory_order_relaxed) + 256;
   halfFrames_ = MsToFrames(durationMs, fps) / 2;
   direction_ = direction;
@@ -142,15 +163,22 @@ void Playback::Worker() {
 
 bool Playback::QueueCurrent(PlayPass pass) {
   const FieldPositions p = PassPositions(pass, frameIndex_, positionSpan_, halfFrames_);
-  const int32_t w = positionSpan_ - 256;
-  if (!device_.QueueFrame(DirectedPosition(p.p1, w, direction_),
-                          DirectedPosition(p.p2, w, direction_),
-                          width_.load(std::memory_order_relaxed)))
+  // The worker's span decides the mirror, the current width the edge.
+  const int32_t spanWidth = positionSpan_ - 256;
+  const FieldPositions queued{DirectedPosition(p.p1, spanWidth, direction_),
+                              DirectedPosition(p.p2, spanWidth, direction_)};
+  const int32_t w = width_.load(std::memory_order_relaxed);
+  if (!device_.QueueFrame(queued.p1, queued.p2, w))
     return false;
   ++frameIndex_;
-  framesQueued_.fetch_add(1, std::memory_order_relaxed);
+  const int64_t number = framesQueued_.fetch_add(1, std::memory_order_relaxed);
+  queuedFrame_.store(PackQueued(queued, w, number), std::memory_order_relaxed);
   lastQueued_ = std::chrono::steady_clock::now();
   return true;
+}
+
+QueuedFrame Playback::LastQueued() const {
+  return UnpackQueued(queuedFrame_.load(std::memory_order_relaxed));
 }
 
 void Playback::CheckCardTakesFrames() {

@@ -95,6 +95,15 @@ inline constexpr std::chrono::microseconds kNoRoomWait{1000};
 // a fifth of a second.
 inline constexpr std::chrono::milliseconds kCardStoppedAfter{2000};
 
+// The frame last put into the FIFO, for a display that follows the card.
+struct QueuedFrame {
+  FieldPositions positions{};
+  int32_t width = 0;
+  // Counted from 0 at Begin, modulo 32768; -1 while nothing is queued.
+  int32_t number = -1;
+  bool operator==(const QueuedFrame&) const = default;
+};
+
 // Told, from the worker and once per run, of a failure found while playing.
 using PlaybackFailure = std::function<void(int32_t code)>;
 
@@ -141,6 +150,10 @@ class Playback {
   int64_t FramesQueued() const { return framesQueued_.load(std::memory_order_relaxed); }
   // Times the worker found no room and waited.
   int64_t NoRoomWaits() const { return noRoomWaits_.load(std::memory_order_relaxed); }
+  // The last frame queued since Begin; from any thread, without waiting.
+  // Positions and width are kept in 16 bits each, which holds every wipe
+  // the dialog can play.
+  QueuedFrame LastQueued() const;
   // The worker of the last Begin found the card no longer taking frames.
   bool CardStopped() const { return cardStopped_.load(std::memory_order_acquire); }
 
@@ -170,4 +183,6 @@ class Playback {
   std::atomic<int64_t> framesQueued_{0};
   std::atomic<int64_t> noRoomWaits_{0};
   std::atomic<bool> cardStopped_{false};
+  // LastQueued packed into one word, so a reader never sees half a frame.
+  std::atomic<uint64_t> queuedFrame_{0};
 };

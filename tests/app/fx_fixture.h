@@ -61,6 +61,13 @@ class FxTest : public ::testing::Test {
     return *frame->Client();
   }
   TFxClient& Client() { return *frame->Client(); }
+  // Started on a card of the given standard, with a pattern loaded.
+  TFxClient& StartLoaded(const char* standard = "ntsc") {
+    TFxClient& c = Start({{"ORVINTER_SIM_STANDARD", standard}});
+    ChooseImage(WritePattern("diagonal.tga"));
+    EXPECT_EQ(c.State(), TFxClient::kStateIdle);
+    return c;
+  }
 
   // Delivers what was posted: value changes, the device failure, the
   // frame's close after its dialog's.

@@ -24,9 +24,7 @@ class FxPlayTest : public FxTest {
  protected:
   // The dialog with a pattern loaded, on a card of the given standard.
   TFxClient& StartLoaded(const char* standard = "ntsc") {
-    TFxClient& c = Start({{"ORVINTER_SIM_STANDARD", standard}});
-    ChooseImage(WritePattern("diagonal.tga"));
-    EXPECT_EQ(c.State(), TFxClient::kStateIdle);
+    TFxClient& c = FxTest::StartLoaded(standard);
     sim = std::make_unique<SimulatedCard>(Device);
     EXPECT_TRUE(sim->Found());
     return c;

@@ -8,9 +8,11 @@
 #include <QImage>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <vector>
 
 #include "controls/dialog_template.h"
 #include "controls/drawing_objects.h"
+#include "tests/testing/screenshot.h"
 
 namespace {
 
@@ -39,6 +41,25 @@ wait $pid 2>/dev/null
 exit $status
 )";
 
+// Runs command under xvfb-run with the X platform; its output, and ok set
+// when it ended normally with status 0.
+QString RunUnderXvfb(const QStringList& command, bool& ok) {
+  QProcess run;
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+  env.insert(QStringLiteral("LSAN_OPTIONS"),
+             QStringLiteral("suppressions=" ORVANE_LSAN_SUPPRESSIONS));
+  run.setProcessEnvironment(env);
+  run.setProcessChannelMode(QProcess::MergedChannels);
+  run.start(
+      QStringLiteral("/usr/bin/xvfb-run"),
+      QStringList{QStringLiteral("-a"), QStringLiteral("-s"), QString::fromLatin1(kServerArgs)} +
+          command);
+  ok = run.waitForStarted(10000) && run.waitForFinished(60000) &&
+       run.exitStatus() == QProcess::NormalExit && run.exitCode() == 0;
+  return QString::fromLocal8Bit(run.readAll());
+}
+
 QRect Covered(const QImage& image) {
   QRect box;
   for (int y = 0; y < image.height(); ++y) {
@@ -57,20 +78,12 @@ TEST(XvfbWindowTest, ProgramShowsItsWindowAtTheTemplateSize) {
   ASSERT_TRUE(folder.isValid());
   const QString shot = folder.filePath(QStringLiteral("screen.png"));
 
-  QProcess run;
-  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-  env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
-  run.setProcessEnvironment(env);
-  run.setProcessChannelMode(QProcess::MergedChannels);
-  run.start(QStringLiteral("/usr/bin/xvfb-run"),
-            {QStringLiteral("-a"), QStringLiteral("-s"), QString::fromLatin1(kServerArgs),
-             QStringLiteral("/bin/sh"), QStringLiteral("-c"), QString::fromLatin1(kScript),
-             QStringLiteral("sh"), QStringLiteral(ORVANE_FX_EXE), shot});
-  ASSERT_TRUE(run.waitForStarted(10000));
-  ASSERT_TRUE(run.waitForFinished(60000));
-  const QString output = QString::fromLocal8Bit(run.readAll());
-  ASSERT_EQ(run.exitStatus(), QProcess::NormalExit) << output.toStdString();
-  ASSERT_EQ(run.exitCode(), 0) << output.toStdString();
+  bool ok = false;
+  const QString output =
+      RunUnderXvfb({QStringLiteral("/bin/sh"), QStringLiteral("-c"), QString::fromLatin1(kScript),
+                    QStringLiteral("sh"), QStringLiteral(ORVANE_FX_EXE), shot},
+                   ok);
+  ASSERT_TRUE(ok) << output.toStdString();
 
   const QImage screen(shot);
   ASSERT_FALSE(screen.isNull()) << output.toStdString();
@@ -98,6 +111,36 @@ TEST(XvfbWindowTest, ProgramShowsItsWindowAtTheTemplateSize) {
   EXPECT_GT(painted, window.width() * window.height() * 9 / 10);
 }
 
+// Three moments of a playing wipe as the X server shows them: each is what
+// the preview drew at that moment, and no two are alike.
+TEST(XvfbWindowTest, PreviewOnTheScreenMovesWithThePlayingWipe) {
+  ASSERT_TRUE(QFile::exists(QStringLiteral("/usr/bin/xvfb-run"))) << "run scripts/deps";
+  QTemporaryDir folder;
+  ASSERT_TRUE(folder.isValid());
+  bool ok = false;
+  const QString output = RunUnderXvfb({QStringLiteral(ORVANE_PLAY_SHOTS_EXE), folder.path()}, ok);
+  ASSERT_TRUE(ok) << output.toStdString();
+
+  const QImage still(folder.filePath(QStringLiteral("still.png")));
+  ASSERT_FALSE(still.isNull());
+  std::vector<QImage> shots;
+  for (int n = 1; n <= 3; ++n) {
+    const QImage screen = QImage(folder.filePath(QStringLiteral("play-%1.png").arg(n)))
+                              .convertToFormat(QImage::Format_RGB32);
+    const QImage drawn = QImage(folder.filePath(QStringLiteral("play-%1-drawn.png").arg(n)))
+                             .convertToFormat(QImage::Format_RGB32);
+    ASSERT_FALSE(screen.isNull()) << n;
+    ASSERT_EQ(screen.size(), drawn.size()) << n;
+    EXPECT_TRUE(screen == drawn) << "shot " << n << " is not what the preview drew";
+    EXPECT_FALSE(screen == still.convertToFormat(QImage::Format_RGB32)) << "shot " << n;
+    SaveScreenshot(screen, QStringLiteral("xvfb_preview_playing_%1").arg(n));
+    shots.push_back(screen);
+  }
+  EXPECT_FALSE(shots[0] == shots[1]);
+  EXPECT_FALSE(shots[1] == shots[2]);
+  EXPECT_FALSE(shots[0] == shots[2]);
+}
+
 // The preview's context menu, opened by the dialog tests' own window on a
 // real X server, where a popup is a window of its own.
 TEST(XvfbWindowTest, PreviewContextMenuOpensOnARealServer) {
@@ -105,30 +148,20 @@ TEST(XvfbWindowTest, PreviewContextMenuOpensOnARealServer) {
   QTemporaryDir folder;
   ASSERT_TRUE(folder.isValid());
   const QString shot = folder.filePath(QStringLiteral("menu.png"));
-  QProcess run;
-  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-  env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
-  env.insert(QStringLiteral("ORVANE_MENU_SHOT"), shot);
-  run.setProcessEnvironment(env);
-  run.setProcessChannelMode(QProcess::MergedChannels);
-  run.start(QStringLiteral("/usr/bin/xvfb-run"),
-            {QStringLiteral("-a"), QStringLiteral("-s"), QString::fromLatin1(kServerArgs),
-             QStringLiteral(ORVANE_FX_DIALOG_TESTS),
-             QStringLiteral("--gtest_filter=FxPreviewMenuShot.*")});
-  ASSERT_TRUE(run.waitForStarted(10000));
-  ASSERT_TRUE(run.waitForFinished(60000));
-  const std::string output = QString::fromLocal8Bit(run.readAll()).toStdString();
-  ASSERT_EQ(run.exitCode(), 0) << output;
+  bool ok = false;
+  const std::string output =
+      RunUnderXvfb({QStringLiteral("/usr/bin/env"), QStringLiteral("ORVANE_MENU_SHOT=") + shot,
+                    QStringLiteral(ORVANE_FX_DIALOG_TESTS),
+                    QStringLiteral("--gtest_filter=FxPreviewMenuShot.*")},
+                   ok)
+          .toStdString();
+  ASSERT_TRUE(ok) << output;
   // Ran, not skipped: the skip would write nothing.
   EXPECT_EQ(output.find("SKIPPED"), std::string::npos) << output;
   const QImage screen(shot);
   ASSERT_FALSE(screen.isNull()) << output;
   EXPECT_FALSE(Covered(screen).isEmpty());
-  if (const char* out = std::getenv("ORVANE_TEST_OUT")) {
-    const QString dir = QString::fromLocal8Bit(out) + QStringLiteral("/screenshots");
-    QDir().mkpath(dir);
-    screen.save(dir + QStringLiteral("/xvfb_preview_menu.png"));
-  }
+  SaveScreenshot(screen, QStringLiteral("xvfb_preview_menu"));
 }
 
 }  // namespace

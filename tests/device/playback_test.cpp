@@ -235,6 +235,43 @@ TEST_F(PlaybackTest, WidthChangeReachesTheNextFrameButNotTheSpan) {
   EXPECT_EQ(playback.PositionSpan(), 304);
 }
 
+// What a display reads while the worker runs: always the frame just queued,
+// with its number since Begin, and nothing after a Begin that queued none.
+TEST_F(PlaybackTest, LastQueuedIsTheFrameQueuedLast) {
+  const struct {
+    int32_t width;
+    int32_t room;  // frames the FIFO takes in all
+  } cases[] = {{48, 0},
+               {48, 1},
+               {48, 4},
+               {48, 16},
+               // The out pass's first frame, at the far end of the widest
+               // span (511), and a frame after two whole passes.
+               {255, 16},
+               {0, 31}};
+  for (const auto& c : cases) {
+    width.store(c.width);
+    card.Forget();
+    card.room = c.room;
+    ASSERT_EQ(playback.Begin(1000, kNtscFrameRate), kOk);
+    if (c.room == 0) {
+      std::this_thread::sleep_for(milliseconds(5));
+      EXPECT_EQ(playback.LastQueued(), QueuedFrame{}) << "none queued yet";
+    } else {
+      ASSERT_TRUE(card.WaitForFrames(static_cast<size_t>(c.room)));
+    }
+    playback.End();
+    const std::vector<Queued> frames = card.Frames();
+    ASSERT_EQ(frames.size(), static_cast<size_t>(c.room));
+    if (frames.empty())
+      continue;
+    const QueuedFrame last = playback.LastQueued();
+    EXPECT_EQ(last.positions, frames.back().at) << c.width << " " << c.room;
+    EXPECT_EQ(last.width, c.width);
+    EXPECT_EQ(last.number, c.room - 1);
+  }
+}
+
 TEST_F(PlaybackTest, StopEndsAWorkerThatNeverGetsRoom) {
   card.room = 0;
   ASSERT_EQ(playback.Begin(1000, kPalFrameRate), kOk);

@@ -1,11 +1,14 @@
 #include "wipe/ui/image_control.h"
 
 #include <QEvent>
+#include <QMouseEvent>
 #include <QPainter>
+#include <algorithm>
 #include <new>
 #include <vector>
 
 #include "controls/dialog_items.h"
+#include "controls/drawing_objects.h"
 #include "wipe/scale_grey_image.h"
 
 std::array<QRgb, kPreviewLevels> PreviewPalette() {
@@ -35,6 +38,14 @@ std::array<uint16_t, kPreviewLevels> PreviewColorTable(int32_t position, int32_t
     }
   }
   return table;
+}
+
+int32_t PreviewScrubValue(int32_t x, int32_t clientWidth, int32_t lo, int32_t hi) {
+  if (clientWidth <= 1 || hi <= lo)
+    return lo;
+  const int64_t last = clientWidth - 1;
+  const int64_t column = std::clamp<int64_t>(x, 0, last);
+  return static_cast<int32_t>(lo + (column * (static_cast<int64_t>(hi) - lo) + last / 2) / last);
 }
 
 ImageControl::ImageControl(QWidget* parent, int id) : QFrame(parent) {
@@ -142,5 +153,31 @@ void ImageControl::paintEvent(QPaintEvent*) {
     painter.drawImage(QPoint(0, 0), image_, QRect(0, 0, clientWidth_, clientHeight_));
     painter.restore();
   }
+  if (image_.isNull() && !hint_.isEmpty()) {
+    painter.setFont(DialogFont());
+    painter.setPen(palette().color(QPalette::Text));
+    painter.drawText(client.adjusted(4, 4, -4, -4), Qt::AlignCenter | Qt::TextWordWrap, hint_);
+  }
   drawFrame(&painter);
+}
+
+void ImageControl::SetHint(const QString& hint) {
+  if (hint == hint_)
+    return;
+  hint_ = hint;
+  update();
+}
+
+void ImageControl::mousePressEvent(QMouseEvent* event) {
+  if (event->button() != Qt::LeftButton) {
+    QFrame::mousePressEvent(event);
+    return;
+  }
+  // Held down, the button brings every move here wherever the pointer goes.
+  emit Scrubbed(event->position().toPoint().x() - contentsRect().left());
+}
+
+void ImageControl::mouseMoveEvent(QMouseEvent* event) {
+  if (event->buttons() & Qt::LeftButton)
+    emit Scrubbed(event->position().toPoint().x() - contentsRect().left());
 }

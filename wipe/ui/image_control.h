@@ -3,6 +3,7 @@
 #include <QFrame>
 #include <QImage>
 #include <QRgb>
+#include <QString>
 #include <array>
 #include <cstdint>
 
@@ -25,6 +26,11 @@ std::array<QRgb, kPreviewLevels> PreviewPalette();
 // black at or below p - w/2, white at or above p + w/2 (w/2 truncated), a
 // ramp between; the identity for (128, 256).
 std::array<uint16_t, kPreviewLevels> PreviewColorTable(int32_t position, int32_t width);
+
+// The value a press at client column x gives when the client's width spans
+// lo (left edge) to hi (right edge), rounded to the nearest; x outside the
+// client counts as its nearer edge.
+int32_t PreviewScrubValue(int32_t x, int32_t clientWidth, int32_t lo, int32_t hi);
 
 class ImageControl : public QFrame {
   Q_OBJECT
@@ -57,9 +63,18 @@ class ImageControl : public QFrame {
   const QImage& Image() const { return image_; }
   const std::array<uint16_t, kPreviewLevels>& ColorTable() const { return colorTable_; }
 
+  // Text shown, in the dialog font, while there is no picture; none at first.
+  void SetHint(const QString& hint);
+
+ signals:
+  // The left button is down at client column x (pressed or dragged there).
+  void Scrubbed(int32_t x);
+
  protected:
   bool event(QEvent* event) override;
   void paintEvent(QPaintEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
 
  private:
   void ApplyColorTable();
@@ -70,4 +85,5 @@ class ImageControl : public QFrame {
   QImage image_;
   std::array<QRgb, kPreviewLevels> palette_{};
   std::array<uint16_t, kPreviewLevels> colorTable_{};
+  QString hint_;
 };

@@ -72,6 +72,47 @@ TEST(PreviewColorTableTest, PaletteAndTheKnownTables) {
   }
 }
 
+// The dialog's drag test walks the edges; these are the rounding and the
+// sizes that leave nothing to divide by.
+TEST(PreviewScrubTest, RoundsToTheNearestAndSurvivesDegenerateSizes) {
+  const struct {
+    int32_t x, clientWidth, lo, hi, value;
+  } cases[] = {
+      {1, 118, -24, 279, -21},                   // 303 / 117 = 2.59
+      {1, 3, 0, 1, 1},                           // a half rounds up
+      {1, 5, 0, 1, 0},         {2, 1, 5, 9, 5},  // one column: the low end
+      {0, 0, 5, 9, 5},         {3, 10, 7, 7, 7}, {INT32_MAX, 118, INT32_MIN, INT32_MAX, INT32_MAX},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(PreviewScrubValue(c.x, c.clientWidth, c.lo, c.hi), c.value)
+        << c.x << " of " << c.clientWidth << " over " << c.lo << ".." << c.hi;
+  }
+}
+
+TEST(ImageControlTest, HintShowsOnlyWithoutAPicture) {
+  Shown shown(118, 90);
+  const QColor brush = shown.control.palette().color(QPalette::Base);
+  const auto notBrush = [&] {
+    const QImage shot = shown.control.grab().toImage();
+    int n = 0;
+    for (int y = 1; y <= 90; ++y) {
+      for (int x = 1; x <= 118; ++x)
+        n += shot.pixelColor(x, y) != brush;
+    }
+    return n;
+  };
+  shown.control.SetHint(QStringLiteral("Drop a picture here"));
+  EXPECT_GT(notBrush(), 30);
+  const auto pattern = std::vector<uint8_t>(118 * 90, 255);
+  ASSERT_TRUE(shown.control.SetImage(pattern.data(), 118, 90));
+  shown.control.SetWipe(128, 48, true);
+  const QImage shot = shown.control.grab().toImage();
+  for (int y = 1; y <= 90; ++y) {
+    for (int x = 1; x <= 118; ++x)
+      ASSERT_EQ(shot.pixelColor(x, y), QColor(Qt::white)) << x << "," << y;
+  }
+}
+
 TEST(ImageControlTest, TakesOverItsDialogItemAndMeasuresInsideTheBorder) {
   static constexpr DialogItem kItems[] = {
       {kPreviewId, ItemKind::Custom, "", 4, 20, 80, 60, kItemBorder},
