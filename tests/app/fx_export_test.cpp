@@ -2,8 +2,11 @@
 // seam, the real export engine, the progress dialog, the real simulated card.
 #include <unistd.h>
 
+#include <QMenu>
 #include <QTimer>
 #include <QWindow>
+#include <cmath>
+#include <cstring>
 #include <functional>
 #include <map>
 
@@ -13,6 +16,7 @@
 #include "controls/time_code_edit.h"
 #include "tests/app/fx_fixture.h"
 #include "tests/avi/export_test_support.h"
+#include "wipe/scale_grey_image.h"
 
 namespace {
 
@@ -111,6 +115,59 @@ TEST_F(FxExportTest, CancelledSaveWritesNothing) {
   Export({});
   EXPECT_TRUE(prompter.messages.empty());
   EXPECT_TRUE(QDir(QString::fromStdString(Path(""))).entryList({"*.avi"}).isEmpty());
+}
+
+// The preview menu's render: the dialog's wipe at the card's size and rate,
+// a picture name written as a numbered sequence, the Reverse mark running
+// it from the far end.
+TEST_F(FxExportTest, RenderMatteVideoWritesTheDialogsWipeAtTheCardsSize) {
+  Start();
+  LoadPattern();
+  Client().DurationEdit()->SetTime(200, false);
+  Client().ReverseAction()->setChecked(true);
+  std::string title;
+  {
+    ScopedFileChooser chooser([&](const FileDialogRequest& request) {
+      title = request.title.toStdString();
+      return std::optional<FileDialogAnswer>{
+          FileDialogAnswer{QString::fromStdString(Path("matte.png")), 4}};
+    });
+    QMenu menu;
+    Client().AddPreviewMenuActions(menu);
+    ASSERT_TRUE(Client().RenderAction()->isEnabled());
+    Client().RenderAction()->trigger();
+  }
+  EXPECT_EQ(title, "Render Matte Video");
+  EXPECT_TRUE(prompter.messages.empty());
+
+  const int32_t w = Client().Width();
+  const int32_t lo = -(w / 2), hi = 255 + w / 2;
+  const int32_t n = MsToFrames(200, FrameRate);
+  ASSERT_GT(n, 2);
+  const int32_t fw = Device.FrameWidth(), fh = Device.FrameHeight();
+  Bytes scaled(static_cast<size_t>(fw) * fh);
+  const GreyImage& pattern = Client().Pattern();
+  ScaleGreyImage(scaled.data(), fw, fh, pattern.pixels.data(), pattern.width, pattern.height);
+  const QStringList names =
+      QDir(QString::fromStdString(Path(""))).entryList({"matte-*.png"}, QDir::Files, QDir::Name);
+  ASSERT_EQ(names.size(), n);
+  for (int32_t k = 0; k < n; ++k) {
+    SCOPED_TRACE(k);
+    EXPECT_EQ(names[k], QString::asprintf("matte-%04d.png", k));
+    const QImage frame(QString::fromStdString(Path(names[k].toLatin1().constData())));
+    ASSERT_EQ(frame.format(), QImage::Format_Grayscale8);
+    ASSERT_EQ(frame.size(), QSize(fw, fh));
+    const int32_t forward = n - 1 - k;
+    const int32_t p = lo + static_cast<int32_t>(std::floor(
+                               static_cast<double>(forward) * (hi - lo) / (n - 1) + 0.5));
+    const Bytes expected = exporttest::ExpectedAlpha(scaled.data(), scaled.size(), p, w);
+    for (int32_t y = 0; y < fh; ++y) {
+      ASSERT_EQ(std::memcmp(frame.constScanLine(y), expected.data() + static_cast<size_t>(y) * fw,
+                            static_cast<size_t>(fw)),
+                0)
+          << "row " << y;
+    }
+  }
 }
 
 TEST_F(FxExportTest, CancelInTheProgressDialogKeepsAValidFileOfTheFramesWritten) {

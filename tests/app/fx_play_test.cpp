@@ -170,10 +170,12 @@ TEST_F(FxPlayTest, PreviewMenuMarksInvertThePatternAndReverseThePlay) {
   TFxClient& c = StartLoaded();
   QMenu menu;
   c.AddPreviewMenuActions(menu);
-  ASSERT_EQ(menu.actions().size(), 2);
+  ASSERT_EQ(menu.actions().size(), 4);
   EXPECT_EQ(menu.actions()[0]->text(), QStringLiteral("Invert pattern"));
   EXPECT_EQ(menu.actions()[1]->text(), QStringLiteral("Reverse direction"));
-  for (QAction* mark : menu.actions()) {
+  EXPECT_TRUE(menu.actions()[2]->isSeparator());
+  EXPECT_EQ(menu.actions()[3], c.RenderAction());
+  for (QAction* mark : {c.InvertAction(), c.ReverseAction()}) {
     EXPECT_TRUE(mark->isCheckable());
     EXPECT_FALSE(mark->isChecked());
   }

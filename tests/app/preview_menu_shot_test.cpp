@@ -47,7 +47,8 @@ TEST_F(FxPreviewMenuShot, RightClickOnThePreviewOpensTheMarks) {
   QApplication::sendEvent(preview, &click);
 
   EXPECT_EQ(seen, (QStringList{QStringLiteral("Invert pattern"),
-                               QStringLiteral("Reverse direction [x]")}));
+                               QStringLiteral("Reverse direction [x]"), QString(),
+                               QStringLiteral("Render matte video...")}));
   EXPECT_TRUE(grabbed);
   EXPECT_EQ(menuArea.topLeft(), preview->mapToGlobal(at)) << "opens where the click was";
 }
