@@ -76,17 +76,9 @@ TEST(FfmpegInteropTest, FfprobeReadsOurFile) {
             0);
   std::map<std::string, std::string> fields;
   int streams = 0;
-  size_t at = 0;
-  while (at < out.size()) {
-    const size_t end = out.find('\n', at);
-    const std::string line = out.substr(at, end - at);
-    at = end == std::string::npos ? out.size() : end + 1;
-    const size_t eq = line.find('=');
-    if (eq == std::string::npos)
-      continue;
-    if (line.substr(0, eq) == "codec_type")
-      ++streams;
-    fields[line.substr(0, eq)] = line.substr(eq + 1);
+  for (const auto& [key, value] : testtool::KeyValueLines(out)) {
+    streams += key == "codec_type";
+    fields[key] = value;
   }
   EXPECT_EQ(streams, 1) << out;
   EXPECT_EQ(fields["codec_type"], "video");

@@ -35,17 +35,8 @@ std::map<std::string, std::string> Probe(const std::string& input) {
                     &out),
             0)
       << input;
-  std::map<std::string, std::string> fields;
-  size_t at = 0;
-  while (at < out.size()) {
-    const size_t end = out.find('\n', at);
-    const std::string line = out.substr(at, end - at);
-    at = end == std::string::npos ? out.size() : end + 1;
-    const size_t eq = line.find('=');
-    if (eq != std::string::npos)
-      fields[line.substr(0, eq)] = line.substr(eq + 1);
-  }
-  return fields;
+  const auto pairs = testtool::KeyValueLines(out);
+  return {pairs.begin(), pairs.end()};
 }
 
 // Every frame as ffmpeg decodes it, in pixelFormat, one after another.

@@ -4,6 +4,8 @@
 
 #include <cstdio>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace testtool {
 
@@ -19,6 +21,22 @@ inline int RunTool(const std::string& command, std::string* out = nullptr) {
       out->append(buffer, n);
   }
   return pclose(pipe);
+}
+
+// The "key=value" lines of a tool's output (ffprobe's default writer), in
+// order; other lines are left out.
+inline std::vector<std::pair<std::string, std::string>> KeyValueLines(const std::string& text) {
+  std::vector<std::pair<std::string, std::string>> pairs;
+  size_t at = 0;
+  while (at < text.size()) {
+    const size_t end = text.find('\n', at);
+    const std::string line = text.substr(at, end - at);
+    at = end == std::string::npos ? text.size() : end + 1;
+    const size_t eq = line.find('=');
+    if (eq != std::string::npos)
+      pairs.emplace_back(line.substr(0, eq), line.substr(eq + 1));
+  }
+  return pairs;
 }
 
 }  // namespace testtool
